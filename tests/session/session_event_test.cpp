@@ -1,0 +1,109 @@
+#include <QCoreApplication>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <vector>
+
+#include "session/queued_event_sink.h"
+#include "session/session_state.h"
+
+using namespace quillo;
+
+TEST(SessionEventTable, EveryNamedEventRoundTripsThroughItsCode) {
+    const struct {
+        SessionEventName name;
+        int kind, code;
+    } rows[] = {
+        {SessionEventName::LoginFailed, 1, 0},     {SessionEventName::SignedIn, 1, 1},
+        {SessionEventName::ConnectionLost, 1, 2},  {SessionEventName::SessionExpired, 1, 3},
+        {SessionEventName::SignInCancelled, 1, 4}, {SessionEventName::StartupCheckFailed, 1, 5},
+        {SessionEventName::NoContacts, 1, 6},      {SessionEventName::BuddyListLoaded, 2, 0},
+        {SessionEventName::PresenceChanged, 2, 1}, {SessionEventName::BannerReady, 5, 0},
+    };
+    for (const auto& row : rows) {
+        const SessionEventCode code = sessionEventCode(row.name);
+        EXPECT_EQ(code.kind, row.kind);
+        EXPECT_EQ(code.code, row.code);
+        EXPECT_EQ(sessionEventName(row.kind, row.code), row.name);
+    }
+}
+
+TEST(SessionEventTable, PairsOutsideTheTableAreIgnored) {
+    for (auto [kind, code] : {std::pair{1, 7}, {1, -1}, {2, 2}, {4, 0}, {5, 1}, {0, 0}})
+        EXPECT_FALSE(sessionEventName(kind, code).has_value()) << kind << "," << code;
+    EXPECT_EQ(sessionEventName(3, 12345), SessionEventName::MessageArrived);
+}
+
+namespace {
+
+struct RecordingHandler : SessionEventHandler {
+    std::vector<std::pair<int, int>> events;
+    std::vector<QString> texts;
+    std::vector<Qt::HANDLE> threads;
+    void handleSessionEvent(int kind, int code) override {
+        events.emplace_back(kind, code);
+        threads.push_back(QThread::currentThreadId());
+    }
+    void handleMessage(std::unique_ptr<TMSg> record) override {
+        texts.push_back(record->Text);
+        threads.push_back(QThread::currentThreadId());
+    }
+};
+
+} // namespace
+
+TEST(QueuedEventSink, WorkerEventsArriveInOrderOnTheFrontEndThread) {
+    RecordingHandler handler;
+    QueuedEventSink sink(handler);
+    std::vector<QString> seenBeforeReturn;
+
+    QThread* worker = QThread::create([&] {
+        sink.postEvent(SessionEventName::SignedIn);
+        sink.postEvent(2, 0);
+        for (int i = 0; i < 3; ++i) {
+            auto record = std::make_unique<TMSg>();
+            record->Text = QString::number(i);
+            sink.sendMessage(std::move(record));
+            // A sent record has been handled by the time the call returns.
+            seenBeforeReturn.push_back(handler.texts.empty() ? QString() : handler.texts.back());
+        }
+    });
+    worker->start();
+    while (!worker->isFinished())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    worker->wait();
+    delete worker;
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(handler.events, (std::vector<std::pair<int, int>>{{1, 1}, {2, 0}}));
+    EXPECT_EQ(handler.texts, (std::vector<QString>{"0", "1", "2"}));
+    EXPECT_EQ(seenBeforeReturn, (std::vector<QString>{"0", "1", "2"}));
+    for (Qt::HANDLE id : handler.threads)
+        EXPECT_EQ(id, QThread::currentThreadId());
+}
+
+TEST(QueuedEventSink, RecordSentFromTheFrontEndThreadIsHandledDirectly) {
+    RecordingHandler handler;
+    QueuedEventSink sink(handler);
+    auto record = std::make_unique<TMSg>();
+    record->Text = QStringLiteral("replayed");
+    sink.sendMessage(std::move(record)); // would deadlock if it waited on its own thread
+    EXPECT_EQ(handler.texts, (std::vector<QString>{"replayed"}));
+}
+
+TEST(SessionState, SharedTextsAreReplacedWhole) {
+    SessionState state;
+    const QString a(1000, QLatin1Char('a')), b(2000, QLatin1Char('b'));
+    std::atomic<bool> done{false};
+    QThread* writer = QThread::create([&] {
+        for (int i = 0; i < 2000; ++i)
+            state.ChannelName.set(i % 2 ? a : b);
+        done = true;
+    });
+    writer->start();
+    while (!done) {
+        const QString seen = state.ChannelName.get();
+        ASSERT_TRUE(seen.isEmpty() || seen == a || seen == b);
+    }
+    writer->wait();
+    delete writer;
+}
