@@ -9,12 +9,12 @@ namespace quillo {
 
 struct TMSg {
     quint8 Reserved = 0;
-    QString To;       // receiver's id; filled by the history replay only
-    QString Spare;    // never filled
-    QString FromId;   // sender's numeric id as the answer wrote it
-    QString FromName; // sender's name, service-escaped
-    QString Text;     // message text, service-escaped
-    QString Time;     // decimal milliseconds since 1970-01-01 UTC
+    QString To;            // receiver's id; filled by the history replay only
+    QString Spare;         // never filled
+    QString FromId;        // sender's numeric id as the answer wrote it
+    QString FromName;      // sender's name, service-escaped
+    QString Text;          // message text, service-escaped
+    QString Time;          // decimal milliseconds since 1970-01-01 UTC
     bool Live = false;     // arrived through the long poll (the view follows the bottom)
     bool Replayed = false; // another person's line replayed from history (no notice)
 };

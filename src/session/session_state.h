@@ -12,6 +12,7 @@
 #include <atomic>
 
 #include "session/shared_value.h"
+#include "session/stop_flag.h"
 
 namespace quillo {
 
@@ -37,13 +38,13 @@ struct SessionState {
     SharedText LogoutTarget; // the logout link, or the inner text of the logout form
     SharedText HomePage;     // page that followed the credential POST, until history is replayed
 
-    SharedText PresenceMillis;  // presence cookie times (decimal)
+    SharedText PresenceMillis; // presence cookie times (decimal)
     SharedText PresenceSeconds;
 
     // Receiver of every session event; set before the first event can be posted.
     std::atomic<SessionEventSink*> MainWindow{nullptr};
 
-    std::atomic<bool> Stopping{false};            // the session is ending; workers stop
+    StopFlag Stopping;                            // the session is ending; workers stop
     std::atomic<bool> PollRunning{false};         // the long-poll worker is alive
     std::atomic<bool> BuddyRefreshRunning{false}; // the buddy-list worker is alive
     std::atomic<bool> CancelSignIn{false};        // the user pressed Cancel during sign-in

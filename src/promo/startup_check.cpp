@@ -1,0 +1,79 @@
+#include "promo/startup_check.h"
+
+#include <thread>
+
+#include "promo/version_check.h"
+#include "session/plain_requests.h"
+#include "session/session_state.h"
+
+namespace quillo {
+
+StartupCheck::StartupCheck(const Endpoints& endpoints, const SessionState& state,
+                           SharedValue<QString>& ip, SharedValue<QString>& mac,
+                           std::function<bool()> autoUpdate, DoneReport done)
+    : endpoints_(endpoints)
+    , state_(state)
+    , ip_(ip)
+    , mac_(mac)
+    , autoUpdate_(std::move(autoUpdate))
+    , done_(std::move(done)) {}
+
+QString StartupCheck::PublicAddress() const {
+    const QString answer = PlainGet(endpoints_, QStringLiteral("http://") + endpoints_.ipEchoHost +
+                                                    QStringLiteral("/automation/n09230945.asp"))
+                               .trimmed();
+    // A redirect's target or an error page is no address.
+    return LooksLikeIpAddress(answer) ? answer : QString();
+}
+
+QString StartupCheck::FetchRemoteVersion() const {
+    const QString answer = PlainGet(endpoints_, QStringLiteral("http://") + endpoints_.updateHost +
+                                                    QStringLiteral("/version.htm"))
+                               .trimmed();
+    return LooksLikeVersion(answer) ? answer : QString();
+}
+
+QString StartupCheck::downloadPageUrl() const {
+    return QStringLiteral("http://") + endpoints_.makerWebHost + QStringLiteral("/download");
+}
+
+bool StartupCheck::run() {
+    std::lock_guard lock(runMutex_);
+    if (ip_.get().isEmpty() && !state_.CancelSignIn)
+        ip_.set(PublicAddress());
+    if (mac_.get().isEmpty())
+        mac_.set(NewMacId());
+    const bool online = !ip_.get().isEmpty();
+    if (online && remoteVersion_.get().isEmpty() && autoUpdate_ && autoUpdate_()) {
+        remoteVersion_.set(FetchRemoteVersion());
+        if (IsNewerVersion(remoteVersion_.get())) {
+            if (done_)
+                done_(1);
+            return false;
+        }
+    }
+    if (!goOnPosted_) {
+        goOnPosted_ = true;
+        if (done_)
+            done_(0);
+    }
+    return online;
+}
+
+StartupCheck::UpdateAnswer StartupCheck::CheckForUpdate() {
+    remoteVersion_.set(FetchRemoteVersion());
+    return IsNewerVersion(remoteVersion_.get()) ? UpdateAnswer::NewVersion
+                                                : UpdateAnswer::NoNewVersion;
+}
+
+void SendErrorReport(const Endpoints& endpoints, const QString& currentLang, const QString& code) {
+    // The worker owns copies of everything it uses, so it may outlive its caller.
+    std::thread([endpoints, fields = ErrorReportFields(currentLang, code)] {
+        QString ignored;
+        PlainPost(endpoints,
+                  QStringLiteral("http://") + endpoints.makerWebHost + QStringLiteral("/index.php"),
+                  fields, ignored);
+    }).detach();
+}
+
+} // namespace quillo

@@ -1,0 +1,40 @@
+#pragma once
+// AjaxClient: a one-shot client that carries a copy of the session's cookies, for the requests
+// the service's page scripts made (sending, history, wall posts, private messages). It keeps
+// what its own responses set for its later requests; nothing goes back into the session's jar.
+//
+// Thread: any; one thread uses an instance, which lives for one operation.
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+#include "session/cookie_jar.h"
+#include "session/http_text.h"
+#include "session/http_transfer.h"
+
+namespace quillo {
+
+struct Endpoints;
+
+class AjaxClient {
+public:
+    AjaxClient(const Endpoints& endpoints, const CookieJar& sessionJar);
+
+    // A path is taken on the service's web host. Empty text / nullopt on failure.
+    QString get(const QString& url);
+    // The body as URL-encoded form with Content-Type "application/x-www-form-urlencoded;
+    // charset=UTF-8"; when `declareType` is false the request names no type of its own.
+    std::optional<QString> post(const QString& url, const QByteArray& formBody,
+                                bool declareType = true);
+    std::optional<QString> post(const QString& url, const FormFields& fields) {
+        return post(url, EncodeForm(fields));
+    }
+
+private:
+    const Endpoints& endpoints_;
+    CookieJar jar_;
+    HttpTransfer transfer_;
+};
+
+} // namespace quillo

@@ -1,0 +1,60 @@
+#pragma once
+// HttpTransfer: one HTTP/1.1 client on libcurl, as the session layer needs it: exact request
+// header lines, raw response header lines, no automatic redirects, TLS always verified, and an
+// abort that another thread can trigger and that takes effect at once.
+//
+// Thread: perform() runs on one thread at a time (the owner serialises); abort() may be called
+// from any thread. The connection is kept between requests of the same transfer object.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <atomic>
+#include <memory>
+
+namespace quillo {
+
+struct Endpoints;
+
+struct HttpRequest {
+    QByteArray method = "GET"; // "GET" or "POST"
+    QString url;
+    QByteArray userAgent;      // empty: no User-Agent line
+    QList<QByteArray> headers; // complete lines, "Name: value"
+    QByteArray body;           // POST body
+    int timeoutMs = 60000;     // whole transfer
+};
+
+struct HttpResponse {
+    bool received = false; // a status line arrived (whatever the status)
+    long status = 0;
+    QList<QByteArray> headerLines; // raw lines of the final response, CRLF stripped
+    QByteArray body;
+    QString error; // why nothing usable came back
+
+    bool ok() const { return received && status >= 200 && status < 300; }
+    // Value of the first header line with that name (case-insensitive), trimmed.
+    QByteArray header(QByteArrayView name) const;
+};
+
+class HttpTransfer {
+public:
+    // keepCookies: an own cookie store that sends back what responses set.
+    HttpTransfer(const Endpoints& endpoints, bool keepCookies);
+    ~HttpTransfer();
+    HttpTransfer(const HttpTransfer&) = delete;
+    HttpTransfer& operator=(const HttpTransfer&) = delete;
+
+    HttpResponse perform(const HttpRequest& request);
+
+    // Ends the transfer in progress at once (it fails); with none in progress, the next
+    // perform fails at once. Any thread.
+    void abort();
+
+private:
+    struct Handles;
+    std::unique_ptr<Handles> handles_;
+    std::atomic<bool> abort_{false};
+};
+
+} // namespace quillo

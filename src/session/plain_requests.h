@@ -1,0 +1,29 @@
+#pragma once
+// One-shot requests to parties other than the service session: the maker's servers, the IP
+// echo service, pictures. Each uses a client of its own, created and destroyed per call, with
+// no session cookies. They never fail loudly: each folds failure into its result.
+//
+// Thread: any; nothing is shared between calls.
+
+#include <QByteArray>
+#include <QString>
+
+#include "session/http_text.h"
+
+namespace quillo {
+
+struct Endpoints;
+
+// The body as text; on failure the Location of the response (empty when none), so that a
+// redirecting address yields its target.
+QString PlainGet(const Endpoints& endpoints, const QString& url);
+
+// POSTs fields; result is set only when a body arrives.
+void PlainPost(const Endpoints& endpoints, const QString& url, const FormFields& fields,
+               QString& result);
+
+// Appends the body (or what arrived of it) to stream.
+void FetchImage(const Endpoints& endpoints, const QString& url, const QString& referer,
+                QByteArray& stream);
+
+} // namespace quillo

@@ -1,0 +1,34 @@
+#pragma once
+// What sign-in cuts out of the service's pages: the session's identity and tokens from the
+// signed-in page, the user's picture, the channel, and the logout link. Pure functions over
+// page text (ParseTokens and ChannelFromReconnect write the fields they fill into SessionState).
+
+#include <QString>
+
+namespace quillo {
+
+struct SessionState;
+
+// Fills UserId, PostFormId, Dtsg, FullName, PictureUrl and ChannelName from the signed-in page,
+// each marker looked for after the previous one. Empties UserId, PostFormId, Dtsg, FullName,
+// FirstName and ChannelName first; PictureUrl is only replaced when found.
+void ParseTokens(const QString& page, SessionState& state);
+
+// The text before the first space; empty when there is no space.
+QString FirstWord(const QString& text);
+
+// A script redirect on the photos page ("window.location.replace(...)"), or empty.
+QString PhotosPageRedirect(const QString& page);
+// The user's picture on a photos page (after any redirect has been followed), or empty.
+QString PictureFromPhotosPage(const QString& page);
+
+// The channel frame address from the home page's script, or empty.
+QString ChannelFromHomePage(const QString& page, const QString& baseDomain);
+
+// The channel name of a reconnect answer; sets ChannelUrl when host and path are both there.
+QString ChannelFromReconnect(const QString& answer, const QString& baseDomain, SessionState& state);
+
+// The logout link of the signed-in page ("&amp;" decoded), or empty.
+QString LogoutLink(const QString& page);
+
+} // namespace quillo
