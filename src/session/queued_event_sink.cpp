@@ -10,11 +10,37 @@ QueuedEventSink::QueuedEventSink(SessionEventHandler& handler, QObject* parent)
 
 void QueuedEventSink::postEvent(int kind, int code) {
     QMetaObject::invokeMethod(
-        this, [this, kind, code] { handler_.handleSessionEvent(kind, code); },
+        this,
+        [this, kind, code] {
+            if (!closed_)
+                handler_.handleSessionEvent(kind, code);
+        },
+        Qt::QueuedConnection);
+}
+
+void QueuedEventSink::postTypingNotice(qint64 from, bool typing) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, from, typing] {
+            if (!closed_)
+                handler_.handleTypingNotice(from, typing);
+        },
+        Qt::QueuedConnection);
+}
+
+void QueuedEventSink::postBuddyList(int code, BuddyList lines) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, code, lines = std::move(lines)] {
+            if (!closed_)
+                handler_.handleBuddyList(code, lines);
+        },
         Qt::QueuedConnection);
 }
 
 void QueuedEventSink::sendMessage(std::unique_ptr<TMSg> record) {
+    if (closed_)
+        return;
     if (QThread::currentThread() == thread()) {
         handler_.handleMessage(std::move(record));
         return;
@@ -22,7 +48,11 @@ void QueuedEventSink::sendMessage(std::unique_ptr<TMSg> record) {
     // Held by the call: if the call never runs, the record is freed with it.
     auto held = std::make_shared<std::unique_ptr<TMSg>>(std::move(record));
     QMetaObject::invokeMethod(
-        this, [this, held] { handler_.handleMessage(std::move(*held)); },
+        this,
+        [this, held] {
+            if (!closed_)
+                handler_.handleMessage(std::move(*held));
+        },
         Qt::BlockingQueuedConnection);
 }
 

@@ -1,0 +1,133 @@
+#include "chat/history.h"
+
+#include <QStringList>
+
+#include "session/http_layer.h"
+#include "session/marker_cursor.h"
+#include "session/session_event.h"
+#include "session/session_state.h"
+
+namespace quillo {
+
+namespace {
+
+// One set of markers serves the home page (JSON inside a script string, quotes escaped) and
+// the history endpoint (plain JSON): bring the plain form to the escaped one.
+QString normalised(QString text) {
+    text.replace(QStringLiteral("\"msg\":{\"text\":\""),
+                 QStringLiteral("\\\"msg\\\":{\\\"text\\\":\\\""));
+    text.replace(QStringLiteral("\\\"}"), QStringLiteral("\"}"));
+    text.replace(QStringLiteral("\"}"), QStringLiteral("\\\"}"));
+    text.replace(QStringLiteral("\"to\":"), QStringLiteral("\\\"to\\\":"));
+    text.replace(QStringLiteral("\"time\":"), QStringLiteral("\\\"time\\\":"));
+    text.replace(QStringLiteral("\"from\":"), QStringLiteral("\\\"from\\\":"));
+    return text;
+}
+
+} // namespace
+
+QString ParseHistory(const QString& raw, const QString& userId,
+                     const EscapedNameLookup& escapedName,
+                     const std::function<void(std::unique_ptr<TMSg>)>& deliver) {
+    const QString text = normalised(raw);
+    MarkerCursor cursor(text);
+    using Cut = MarkerCursor::Cut;
+    qsizetype consumed = 0;
+    for (;;) {
+        QString body, from, to, time;
+        if (cursor.cut(u"\\\"msg\\\":{\\\"text\\\":\\\"", u"\\\"}", body) != Cut::Found ||
+            cursor.cut(u"\\\"from\\\":", u",", from) != Cut::Found ||
+            cursor.cut(u"\\\"to\\\":", u",", to) != Cut::Found ||
+            cursor.cut(u"\\\"time\\\":", u",", time) != Cut::Found)
+            break;
+        consumed = text.size() - cursor.rest().size();
+        if (body.isEmpty())
+            continue;
+        body.replace(QStringLiteral("\\\\n"), QStringLiteral("<Br>"));
+        body.replace(QStringLiteral("\\n"), QStringLiteral("<Br>"));
+        body.replace(QStringLiteral("\\\\\\///"), QStringLiteral("//"));
+
+        auto record = std::make_unique<TMSg>();
+        record->Text = body;
+        record->FromId = from;
+        record->To = to;
+        record->Time = time;
+        if (from != userId) {
+            record->FromName = escapedName ? escapedName(from) : QString();
+            record->Replayed = true;
+        }
+        deliver(std::move(record));
+    }
+    return text.mid(consumed);
+}
+
+QStringList ConversationsWithMore(QStringView rest) {
+    QStringList ids;
+    for (;;) {
+        qsizetype match = rest.indexOf(u", {\\\"");
+        if (match < 0)
+            match = rest.indexOf(u",\\\"");
+        if (match < 0)
+            break;
+        rest = rest.mid(match + 3);
+        const qsizetype close = rest.indexOf(u'}');
+        if (close < 0)
+            break;
+        QStringView entry = rest.first(close + 1);
+        rest = rest.mid(close + 1);
+        if (entry.isEmpty())
+            break;
+        if (!entry.contains(u"\\\"m\\\":") || entry.contains(u"\\\"m\\\":0"))
+            continue;
+        // The first entry of an object starts with its quoted key; its id is inside the quotes.
+        if (entry.startsWith(u"\\\""))
+            entry = entry.mid(2);
+        const qsizetype quote = entry.indexOf(u"\\\"");
+        const QStringView id = quote < 0 ? QStringView() : entry.first(quote);
+        if (!id.isEmpty())
+            ids.append(id.toString());
+    }
+    return ids;
+}
+
+void ReplayHistory(const QString& homePage, SessionState& state, HttpLayer& http,
+                   const EscapedNameLookup& escapedName) {
+    MarkerCursor cursor(homePage);
+    if (!cursor.skipPast(u"window.chatDisplay = new ChatDisplay("))
+        return;
+    const QStringView after = cursor.rest();
+    const qsizetype pair = after.indexOf(u"}}");
+    if (pair < 0)
+        return;
+    const QString display = after.first(pair + 1).toString();
+
+    const QString userId = state.UserId.get();
+    auto deliver = [&state](std::unique_ptr<TMSg> record) {
+        if (SessionEventSink* mainWindow = state.MainWindow.load())
+            mainWindow->sendMessage(std::move(record));
+    };
+    const QString rest = ParseHistory(display, userId, escapedName, deliver);
+
+    state.HistoryLoading = true;
+    const QStringList ids = ConversationsWithMore(rest);
+    for (qsizetype i = 0; i < ids.size() && !state.Stopping; ++i) {
+        const QString answer = http.ServiceGet(QStringLiteral("/ajax/chat/history.php?id=") +
+                                                   ids[i] + QStringLiteral("&__a=1"),
+                                               QString());
+        if (i == ids.size() - 1)
+            state.HistoryLoading = false;
+        ParseHistory(answer, userId, escapedName, deliver);
+    }
+    state.HistoryLoading = false;
+}
+
+bool ClearHistory(HttpLayer& http, const SessionState& state, const QString& id) {
+    const std::optional<QString> answer =
+        http.AjaxPost(QStringLiteral("/ajax/chat/settings.php"),
+                      {{QStringLiteral("clear_history_id"), id},
+                       {QStringLiteral("post_form_id"), state.PostFormId.get()},
+                       {QStringLiteral("post_form_id_source"), QStringLiteral("AsyncRequest")}});
+    return answer && (answer->contains(u"\"No error.\"") || answer->contains(u"\"error\":0"));
+}
+
+} // namespace quillo

@@ -1,0 +1,19 @@
+#pragma once
+// The long-poll worker: keeps one request open on the user's channel host, hands every message
+// of every answer to the front end once, posts typing notices, follows the channel when it
+// moves, and ends the session when the channel is lost or the service says the user must sign
+// in again.
+//
+// Thread: PollThread is the body of its own worker, one per session; it reports through
+// SessionState::MainWindow (messages sent and waited for, session ends posted) and the typing
+// sink (posted). PollRunning is set for its whole life.
+
+namespace quillo {
+
+class HttpLayer;
+class TypingNoticeSink;
+struct SessionState;
+
+void PollThread(SessionState& state, HttpLayer& http, TypingNoticeSink* chatWindow);
+
+} // namespace quillo

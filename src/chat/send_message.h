@@ -1,0 +1,50 @@
+#pragma once
+// Sending a chat message: one form POST to the service's send endpoint, made the way its web
+// chat made it, reduced to an outcome. Blocks until the answer arrives; any thread.
+// SendChatMessageAsync runs it on a worker and reports the outcome with a queued call, so no
+// front end has to block on it.
+
+#include <QString>
+#include <mutex>
+
+namespace quillo {
+
+class HttpLayer;
+struct SessionState;
+
+enum class SendOutcome : int {
+    NotSent = 0, // no answer, an error answer, or a failure
+    Sent = 1,
+    Offline = 2, // the receiver is no longer online; not delivered
+};
+
+// The outcome of an answer of the send endpoint.
+SendOutcome SendOutcomeOf(const QString& answer);
+
+// text: the message as it should arrive (UTF-8 on the wire).
+SendOutcome SendChatMessage(HttpLayer& http, const SessionState& state, const QString& to,
+                            const QString& text);
+
+// How the chat window sends: a message that is not sent is retried once at once; when the retry
+// fails too, that counts as one failure, and the third failure in a row (a sent or offline
+// outcome resets the count) ends the session as a lost connection.
+// Thread: send() blocks; it may run on any thread (calls are serialised). Front ends run it on
+// a worker (SessionWorkers::run) so that no window waits on the network.
+class ChatSender {
+public:
+    ChatSender(SessionState& state, HttpLayer& http)
+        : state_(state)
+        , http_(http) {}
+
+    SendOutcome send(const QString& to, const QString& text);
+
+    static constexpr int kFailuresBeforeGivingUp = 3;
+
+private:
+    SessionState& state_;
+    HttpLayer& http_;
+    std::mutex mutex_;
+    int failuresInRow_ = 0;
+};
+
+} // namespace quillo

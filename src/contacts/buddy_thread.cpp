@@ -1,0 +1,106 @@
+#include "contacts/buddy_thread.h"
+
+#include <exception>
+
+#include "session/http_layer.h"
+#include "session/session_event.h"
+#include "session/session_state.h"
+#include "session/sign_out.h"
+
+namespace quillo {
+
+namespace {
+
+constexpr int kMaxAttempts = 3; // three retries: four answers in all
+
+FormFields ajaxTail(const SessionState& state) {
+    return {{QStringLiteral("post_form_id"), state.PostFormId.get()},
+            {QStringLiteral("fb_dtsg"), state.Dtsg.get()},
+            {QStringLiteral("post_form_id_source"), QStringLiteral("AsyncRequest")},
+            {QStringLiteral("__a"), QStringLiteral("1")}};
+}
+
+} // namespace
+
+void FetchFriendList(SessionState& state, HttpLayer& http, BuddyList& list) {
+    QStringList pictures;
+    for (int page = 0;; ++page) {
+        FormFields fields{{QStringLiteral("edge_type"), QStringLiteral("everyone")},
+                          {QStringLiteral("page"), QString::number(page)},
+                          {QStringLiteral("limit"), QStringLiteral("100")},
+                          {QStringLiteral("class"), QStringLiteral("FriendManager")},
+                          {QStringLiteral("node_id"), state.UserId.get()}};
+        fields.append(ajaxTail(state));
+        const QString answer =
+            http.ServicePost(QStringLiteral("/ajax/social_graph/fetch.php"), QString(), fields);
+        if (!ReadFriendPage(answer, list, pictures) || state.Stopping)
+            break;
+    }
+    state.FriendPictures.set(pictures);
+}
+
+bool FetchBuddyList(SessionState& state, HttpLayer& http, BuddyList& list, bool withFriends) {
+    int attempts = 0;
+    QString answer;
+    for (;;) {
+        list.clear();
+        if (withFriends) {
+            FetchFriendList(state, http, list);
+            if (list.isEmpty()) {
+                if (attempts >= kMaxAttempts) {
+                    if (SessionEventSink* mainWindow = state.MainWindow.load())
+                        mainWindow->postEvent(SessionEventName::NoContacts);
+                    return false;
+                }
+                ++attempts;
+                continue;
+            }
+        }
+        FormFields fields{{QStringLiteral("user"), state.UserId.get()},
+                          {QStringLiteral("popped_out"), QStringLiteral("false")},
+                          {QStringLiteral("force_render"), QStringLiteral("true")},
+                          {QStringLiteral("buddy_list"), QStringLiteral("1")}};
+        fields.append(ajaxTail(state));
+        answer = http.ServicePost(QStringLiteral("/ajax/chat/buddy_list.php"), QString(), fields);
+        if (!answer.isEmpty())
+            break;
+        if (state.Stopping)
+            return false;
+        if (attempts >= kMaxAttempts) {
+            EndSession(state, http, 2, /*calledByBuddyWorker=*/true);
+            return false;
+        }
+        ++attempts;
+    }
+
+    const OnlineSet online = OnlineSetOf(answer);
+    if (!online.found)
+        return true;
+    state.BuddyTail.set(online.tail);
+    if (withFriends)
+        MarkOnline(list, online.ids, online.tail);
+    else
+        list = online.ids;
+    return true;
+}
+
+void BuddyThread(SessionState& state, HttpLayer& http, BuddyListSink& sink,
+                 BuddyThreadTiming timing) {
+    state.BuddyRefreshRunning = true;
+    try {
+        BuddyList list;
+        if (!state.Stopping.waitFor(timing.firstWait) && FetchBuddyList(state, http, list, true) &&
+            !state.Stopping && !list.isEmpty()) {
+            sink.postBuddyList(0, list);
+            while (!state.Stopping.waitFor(timing.refreshEvery)) {
+                if (FetchBuddyList(state, http, list, false))
+                    sink.postBuddyList(1, list);
+            }
+        }
+    } catch (const std::exception&) {
+        // the worker ends; the long poll and sign-out see BuddyRefreshRunning clear
+    }
+    state.BuddyRefreshRunning = false;
+}
+
+} // namespace quillo
