@@ -1,0 +1,49 @@
+#pragma once
+// The HTML pages of the service's web host, with the markers the service's own scripts and
+// the client look for. Pure functions of their inputs.
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "hosts.h"
+#include "service_state.h"
+#include "world.h"
+
+namespace quillo::standin {
+
+// &, <, >, " and ' as entities (' as &#039;, as the service wrote it).
+std::string HtmlEscape(std::string_view text);
+
+// The root page: a search form, the login form and the sign-up form.
+std::string LoginPage(const Urls& urls, bool failed, const std::string& lsd);
+std::string ResetPage(const Urls& urls);
+// The service's error page (its title is what the client recognises).
+std::string ServiceErrorPage(const Urls& urls);
+// A script that sends the browser to the home page.
+std::string HomeRedirectScript(const Urls& urls);
+std::string NotFoundPage(const Urls& urls);
+
+struct HomeView {
+    Account account;
+    Session session;
+    std::string channel;
+    std::string logout_hash;
+    std::vector<ConversationSummary> conversations;
+    std::map<UserId, Account> people; // the user and everybody in conversations
+};
+
+// The signed-in home page in the account's page form.
+std::string HomePage(const Urls& urls, const HomeView& view);
+
+// "/profile.php?v=photos" when the account asks for a script redirect first.
+std::string PhotosRedirectPage(const Urls& urls, UserId id);
+std::string PhotosPage(const Urls& urls, const Account& account);
+// A profile; with a composer (its id in UIComposer.focusInstance) when the viewer may post.
+std::string ProfilePage(const Urls& urls, const Account& viewer, const Account& owner,
+                        const std::string& composer_id);
+// "/home.php?filter=app_2309869772": the link-share composer inside a script string.
+std::string HomeFilterPage(const Urls& urls, const Account& viewer, const std::string& composer_id);
+
+} // namespace quillo::standin
