@@ -17,10 +17,14 @@ QString SeqOf(const QString& answer) {
     MarkerCursor cursor(answer);
     if (!cursor.skipPast(u"\"seq\":"))
         return QStringLiteral("0");
-    if (auto seq = cursor.upTo(u","))
-        return *seq;
-    if (auto seq = cursor.upTo(u"}"))
-        return *seq;
+    // The number ends at whichever comes first: in {"seq":17},"x":1 the comma belongs to the
+    // enclosing object, and reading up to it would give "17}", which is no number at all.
+    const std::optional<QString> toComma = cursor.upTo(u",");
+    const std::optional<QString> toBrace = cursor.upTo(u"}");
+    if (toComma && (!toBrace || toComma->size() <= toBrace->size()))
+        return *toComma;
+    if (toBrace)
+        return *toBrace;
     return QStringLiteral("0");
 }
 

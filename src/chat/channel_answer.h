@@ -11,7 +11,8 @@
 
 namespace quillo {
 
-// The text after the first "seq": up to the next "," (or "}"); "0" when missing.
+// The text after the first "seq": up to the next "," or "}", whichever comes first; "0" when
+// the marker or both terminators are missing.
 QString SeqOf(const QString& answer);
 
 // The text after the first "from": up to the next ","; "0" when missing.

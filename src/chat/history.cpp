@@ -1,5 +1,6 @@
 #include "chat/history.h"
 
+#include <QSet>
 #include <QStringList>
 
 #include "session/http_layer.h"
@@ -102,7 +103,14 @@ void ReplayHistory(const QString& homePage, SessionState& state, HttpLayer& http
     const QString display = after.first(pair + 1).toString();
 
     const QString userId = state.UserId.get();
-    auto deliver = [&state](std::unique_ptr<TMSg> record) {
+    // The home page's last messages come again in the history answers: show each line once.
+    QSet<QString> shown;
+    auto deliver = [&state, &shown](std::unique_ptr<TMSg> record) {
+        const QString key =
+            record->FromId + u'\n' + record->To + u'\n' + record->Time + u'\n' + record->Text;
+        if (shown.contains(key))
+            return;
+        shown.insert(key);
         if (SessionEventSink* mainWindow = state.MainWindow.load())
             mainWindow->sendMessage(std::move(record));
     };

@@ -9,6 +9,7 @@
 // the contact list shows it, escaped like the service's names.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -33,7 +34,8 @@ QString ParseHistory(const QString& text, const QString& userId,
 // messages in the home page's chat display object.
 QStringList ConversationsWithMore(QStringView rest);
 
-// Replays the conversations of the signed-in home page.
+// Replays the conversations of the signed-in home page. A line that comes again (the page's
+// last messages are also in the history answers) is handed over once.
 void ReplayHistory(const QString& homePage, SessionState& state, HttpLayer& http,
                    const EscapedNameLookup& escapedName);
 

@@ -1,5 +1,7 @@
 #include "contacts/buddy_list.h"
 
+#include <vector>
+
 #include "session/marker_cursor.h"
 
 namespace quillo {
@@ -46,33 +48,58 @@ OnlineSet OnlineSetOf(const QString& answer) {
 }
 
 void MarkOnline(BuddyList& list, const QStringList& onlineIds, const QString& tail) {
-    // Index the lines by id once, instead of searching the list for every online id.
-    QHash<QString, QList<qsizetype>> linesById;
-    linesById.reserve(list.size());
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        const QString& line = list[i];
+    // Index the lines by id once, instead of searching the list for every online id. The keys
+    // are views into the lines and into onlineIds, so nothing is written to the list until the
+    // lookups are done. The lines of one id are chained through nextOfSameId.
+    const qsizetype friends = list.size();
+    QHash<QStringView, qsizetype> lastLineOf;
+    lastLineOf.reserve(friends);
+    std::vector<qsizetype> nextOfSameId(friends, -1);
+    for (qsizetype i = 0; i < friends; ++i) {
+        const QStringView line = list.at(i);
         const qsizetype colon = line.indexOf(u':', 1);
-        if (colon > 1)
-            linesById[line.mid(1, colon - 1)].append(i);
+        if (colon <= 1)
+            continue;
+        const QStringView id = line.mid(1, colon - 1);
+        const auto seen = lastLineOf.find(id);
+        if (seen == lastLineOf.end()) {
+            lastLineOf.insert(id, i);
+        } else {
+            nextOfSameId[i] = *seen;
+            *seen = i;
+        }
     }
+    std::vector<bool> online(friends, false);
     QStringList added;
     for (const QString& id : onlineIds) {
-        const auto found = linesById.constFind(id);
-        if (found != linesById.constEnd()) {
-            for (qsizetype i : *found)
-                list[i][0] = u'O';
+        const auto found = lastLineOf.constFind(id);
+        if (found != lastLineOf.constEnd()) {
+            // An index past the friends is a line added below: it is online already.
+            for (qsizetype i = *found; i >= 0 && i < friends; i = nextOfSameId[i])
+                online[i] = true;
             continue;
         }
         const QString name = NameFromBuddyTail(id, tail);
-        if (!name.isEmpty())
-            added.append(QStringLiteral("O") + id + u':' + name);
+        if (name.isEmpty())
+            continue;
+        // Indexed too, so an id that the set repeats finds its line instead of adding another.
+        lastLineOf.insert(id, friends + added.size());
+        added.append(QStringLiteral("O") + id + u':' + name);
+    }
+    for (qsizetype i = 0; i < friends; ++i) {
+        if (online[i])
+            list[i][0] = u'O';
     }
     list.append(added);
 }
 
 QString NameFromBuddyTail(const QString& id, const QString& tail) {
+    if (id.isEmpty())
+        return {};
+    // The key's opening quote belongs to the marker: without it, "9" would find the entry of
+    // "19" when that one comes first, and show another person's name.
     MarkerCursor cursor(tail);
-    if (!cursor.skipPast(QString(id + QStringLiteral("\":{\"name\":\""))))
+    if (!cursor.skipPast(QString(u'"' + id + QStringLiteral("\":{\"name\":\""))))
         return {};
     return cursor.jsonString().value_or(QString());
 }

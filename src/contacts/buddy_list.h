@@ -29,7 +29,8 @@ OnlineSet OnlineSetOf(const QString& answer);
 // list and the set.
 void MarkOnline(BuddyList& list, const QStringList& onlineIds, const QString& tail);
 
-// The name of contact id in the user-information text, or empty.
+// The name of contact id in the user-information text ("<id>":{"name":"..."), still escaped,
+// or empty.
 QString NameFromBuddyTail(const QString& id, const QString& tail);
 
 // One page of the friend list: "X" lines for the list and "id:url" lines for the pictures.

@@ -1,0 +1,135 @@
+// Marking the online friends in a full-form contact list, for an account with 5,000 friends
+// (lines "X<id>:Name", ids above 2^32) and an online snapshot of 5,000 of them in another order,
+// with the user information of all of them in the answer's tail.
+//
+//  - MarkOnline/Indexed: MarkOnline, which indexes the lines by id once.
+//  - MarkOnline/LineScan: the straightforward reading, for each online id a scan of every line
+//    for the id and ":" at the second character.
+// Each iteration starts from the unmarked list, so both pay for the copy of the lines they
+// change. Main checks that both give the same list, then prints the ratio of their times.
+#include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+
+#include "contacts/buddy_list.h"
+
+namespace {
+
+constexpr int kFriends = 5000;
+
+struct Account {
+    QStringList list; // full form, nobody online yet
+    QStringList onlineIds;
+    QString tail;
+};
+
+const Account& account() {
+    static const Account built = [] {
+        Account a;
+        QStringList ids;
+        for (int i = 0; i < kFriends; ++i) {
+            const QString id = QString::number(Q_INT64_C(100000000000000) + qint64(i) * 7919);
+            ids.append(id);
+            a.list.append(QStringLiteral("X") + id + QStringLiteral(":Friend \\u00e9 ") +
+                          QString::number(i));
+        }
+        a.onlineIds = ids;
+        std::shuffle(a.onlineIds.begin(), a.onlineIds.end(), std::mt19937(2009));
+        a.tail = QStringLiteral("},\"wasAvailableIDs\":[],\"userInfos\":{");
+        for (const QString& id : a.onlineIds)
+            a.tail += u'"' + id +
+                      QStringLiteral("\":{\"name\":\"Friend\",\"firstName\":\"F\","
+                                     "\"thumbSrc\":\"http:\\/\\/p\\/q.jpg\","
+                                     "\"status\":null},");
+        a.tail.chop(1);
+        a.tail += QStringLiteral("},\"forcedRender\":true},\"time\":1257000000000}");
+        return a;
+    }();
+    return built;
+}
+
+// For each online id, every line is looked at.
+void lineScan(QStringList& list, const QStringList& onlineIds, const QString& tail) {
+    for (const QString& id : onlineIds) {
+        const QString key = id + u':';
+        bool matched = false;
+        for (QString& line : list) {
+            if (QStringView(line).mid(1).startsWith(key)) {
+                line[0] = u'O';
+                matched = true;
+            }
+        }
+        if (matched)
+            continue;
+        const QString name = quillo::NameFromBuddyTail(id, tail);
+        if (!name.isEmpty())
+            list.append(QStringLiteral("O") + id + u':' + name);
+    }
+}
+
+void Indexed(benchmark::State& state) {
+    const Account& a = account();
+    for (auto _ : state) {
+        QStringList list = a.list;
+        quillo::MarkOnline(list, a.onlineIds, a.tail);
+        benchmark::DoNotOptimize(list);
+    }
+}
+BENCHMARK(Indexed)->Name("MarkOnline/Indexed")->Unit(benchmark::kMillisecond);
+
+void LineScan(benchmark::State& state) {
+    const Account& a = account();
+    for (auto _ : state) {
+        QStringList list = a.list;
+        lineScan(list, a.onlineIds, a.tail);
+        benchmark::DoNotOptimize(list);
+    }
+}
+BENCHMARK(LineScan)->Name("MarkOnline/LineScan")->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Keeps each run's time per iteration so that main can print the ratio. Main thread only;
+// lives for the whole run in main.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    RatioReporter()
+        : ConsoleReporter(OO_Tabular) {}
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> seconds;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    const Account& a = account();
+    QStringList fast = a.list;
+    QStringList slow = a.list;
+    quillo::MarkOnline(fast, a.onlineIds, a.tail);
+    lineScan(slow, a.onlineIds, a.tail);
+    if (fast != slow || fast.size() != kFriends || !fast.constLast().startsWith(u'O')) {
+        std::fprintf(stderr, "MarkOnline and the line scan disagree\n");
+        return 1;
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto indexed = reporter.seconds.find("MarkOnline/Indexed");
+    const auto scan = reporter.seconds.find("MarkOnline/LineScan/iterations:5");
+    if (indexed != reporter.seconds.end() && scan != reporter.seconds.end() && indexed->second > 0)
+        std::printf("MarkOnline, %d friends, %d online: %.2f ms indexed, %.1f ms line scan, "
+                    "%.0fx faster\n",
+                    kFriends, int(a.onlineIds.size()), indexed->second, scan->second,
+                    scan->second / indexed->second);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,241 @@
+// The contact list read from the service: the online set and user information of a buddy-list
+// answer, the pages of the friend list, and the full and online forms built from them.
+#include <gtest/gtest.h>
+
+#include "support/qt_printers.h"
+
+#include "contacts/buddy_list.h"
+
+using namespace quillo;
+
+namespace {
+
+QString q(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+QStringList lines(std::initializer_list<const char*> texts) {
+    QStringList result;
+    for (const char* text : texts)
+        result.append(q(text));
+    return result;
+}
+
+// A buddy-list answer: the online set holds available (a JSON object body) and the user
+// information holds infos.
+QString buddyAnswer(const char* available, const char* infos) {
+    return q(R"(for (;;);{"error":0,"errorSummary":"","errorDescription":"No error.",)"
+             R"("payload":{"buddy_list":{"listChanged":true,"availableCount":2,)"
+             R"("nowAvailableList":{)") +
+           q(available) + q(R"(},"wasAvailableIDs":[],"userInfos":{)") + q(infos) +
+           q(R"(},"forcedRender":true},"time":1257000000000}})");
+}
+
+QString info(const char* id, const char* name) {
+    return q(R"(")") + q(id) + q(R"(":{"name":")") + q(name) + q(R"(","firstName":"F",)") +
+           q(R"("thumbSrc":"http:\/\/pics.facebook.test\/q.jpg","status":null})");
+}
+
+// Friends 1, 2, 3 named A, B, C; 2 and 9 online; the user information names the user (1000)
+// and the two online contacts.
+QString partExampleAnswer() {
+    const QString infos = info("1000", "Me") + u',' + info("2", "B") + u',' + info("9", "D");
+    return buddyAnswer(R"("2":{"i":false},"9":{"i":true})", infos.toUtf8().constData());
+}
+
+QString friendEntry(const char* id, const char* title, const char* pic) {
+    QString entry = q(R"({"id":)") + q(id) + q(R"(,"title":")") + q(title) + u'"';
+    if (pic)
+        entry += q(R"(,"pic":")") + q(pic) + u'"';
+    return entry + q(R"(,"subtext":"","type":"user"})");
+}
+
+QString friendPage(const QStringList& entries) {
+    return q(R"(for (;;);{"error":0,"errorSummary":"","errorDescription":"No error.",)"
+             R"("payload":{"entries":[)") +
+           entries.join(u',') + q(R"(],"edge_type":"everyone","page":0,"has_more":false}})");
+}
+
+} // namespace
+
+TEST(BuddyList, FullFormMarksFriendsAndAddsOnlineStrangersNamedInTheAnswer) {
+    const OnlineSet online = OnlineSetOf(partExampleAnswer());
+    ASSERT_TRUE(online.found);
+    EXPECT_EQ(online.ids, lines({"2", "9"})); // the online form, in the set's order
+    EXPECT_TRUE(online.tail.startsWith(u"},\"wasAvailableIDs")) << online.tail.toStdString();
+
+    BuddyList list = lines({"X1:A", "X2:B", "X3:C"});
+    MarkOnline(list, online.ids, online.tail);
+    EXPECT_EQ(list, lines({"X1:A", "O2:B", "X3:C", "O9:D"}));
+}
+
+TEST(BuddyList, OnlineContactNamedNowhereIsLeftOut) {
+    const QString answer =
+        buddyAnswer(R"("2":{"i":false},"7":{"i":false})", info("2", "B").toUtf8().constData());
+    const OnlineSet online = OnlineSetOf(answer);
+    EXPECT_EQ(online.ids, lines({"2", "7"}));
+    BuddyList list = lines({"X1:A", "X2:B"});
+    MarkOnline(list, online.ids, online.tail);
+    EXPECT_EQ(list, lines({"X1:A", "O2:B"}));
+}
+
+TEST(BuddyList, MarkOnlineHandlesRepeatsAndLookalikeIds) {
+    const QString tail = q(R"(},"wasAvailableIDs":[],"userInfos":{)") + info("9", "D") + u'}';
+    const struct {
+        const char* name;
+        QStringList list;
+        QStringList online;
+        QStringList expected;
+    } cases[] = {
+        {"every line of a repeated friend", lines({"X5:E", "X6:F", "X5:E"}), lines({"5"}),
+         lines({"O5:E", "X6:F", "O5:E"})},
+        {"an id is whole, not a prefix", lines({"X12:L", "X123:M", "X1:N"}), lines({"12"}),
+         lines({"O12:L", "X123:M", "X1:N"})},
+        {"a stranger online twice is added once", lines({"X1:A"}), lines({"9", "9"}),
+         lines({"X1:A", "O9:D"})},
+        {"ids above 2^32", lines({"X100000987654321:Z"}), lines({"100000987654321"}),
+         lines({"O100000987654321:Z"})},
+        {"nobody online", lines({"X1:A"}), {}, lines({"X1:A"})},
+        {"an empty list", {}, lines({"9"}), lines({"O9:D"})},
+    };
+    for (const auto& c : cases) {
+        BuddyList list = c.list;
+        MarkOnline(list, c.online, tail);
+        EXPECT_EQ(list, c.expected) << c.name;
+    }
+}
+
+TEST(OnlineSetOf, OddAnswers) {
+    const struct {
+        QString answer;
+        bool found;
+        QStringList ids;
+    } cases[] = {
+        {QString(), false, {}},
+        {q(R"(for (;;);{"error":1357001,"errorSummary":"Not Logged In"})"), false, {}},
+        // Without the user information the set is not trusted.
+        {q(R"({"nowAvailableList":{"2":{"i":false}}})"), false, {}},
+        {buddyAnswer("", ""), true, {}},
+        {buddyAnswer(R"("":{"i":false},"3":{"i":false})", ""), true, lines({"3"})},
+        {buddyAnswer(R"("100000987654321":{})", ""), true, lines({"100000987654321"})},
+        {buddyAnswer(R"("4":{"i":false)", ""), true, {}}, // the entry never closes
+    };
+    for (const auto& c : cases) {
+        const OnlineSet online = OnlineSetOf(c.answer);
+        EXPECT_EQ(online.found, c.found) << c.answer.toStdString();
+        EXPECT_EQ(online.ids, c.ids) << c.answer.toStdString();
+    }
+}
+
+TEST(OnlineSetOf, TruncatedAnswersKeepToWholeIds) {
+    const QString full = partExampleAnswer();
+    for (qsizetype length = 0; length < full.size(); ++length) {
+        const OnlineSet online = OnlineSetOf(full.left(length));
+        for (const QString& id : online.ids)
+            EXPECT_TRUE(id == u"2" || id == u"9") << length << ": " << id.toStdString();
+        BuddyList list = lines({"X2:B"});
+        MarkOnline(list, online.ids, online.tail);
+        for (const QString& line : list)
+            EXPECT_TRUE(line == u"X2:B" || line == u"O2:B" || line == u"O9:D")
+                << length << ": " << line.toStdString();
+    }
+}
+
+TEST(NameFromBuddyTail, FindsTheNameOfExactlyThatId) {
+    const QString tail = q(R"(},"wasAvailableIDs":[],"userInfos":{)") + info("19", "Nineteen") +
+                         u',' + info("9", R"(Al \"Big\" O\u00e9)") + u',' +
+                         info("4294967297", "Wide") + u',' + q(R"("8":{"name":"Cut off)");
+    const struct {
+        const char* id;
+        const char* name;
+    } cases[] = {
+        {"9", R"(Al \"Big\" O\u00e9)"}, // escaped as the service wrote it; not 19's name
+        {"19", "Nineteen"},
+        {"4294967297", "Wide"},
+        {"1", ""},
+        {"8", ""}, // the name never closes
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NameFromBuddyTail(q(c.id), tail), q(c.name)) << c.id;
+    EXPECT_EQ(NameFromBuddyTail(q("9"), QString()), QString());
+}
+
+TEST(ReadFriendPage, ReadsEntriesAndPictures) {
+    const QString page = friendPage({
+        friendEntry("1", "A", R"(http:\/\/pics.facebook.test\/q1.jpg)"),
+        friendEntry(R"("100000987654321")", R"(B \"Bee\" \u00e9)", "http://p/2.jpg"),
+        friendEntry("3", "", "http://p/3.jpg"), // no name: a picture but no contact
+        friendEntry("4", "D", ""),              // no picture: a contact but no picture
+    });
+    BuddyList list = lines({"X0:Earlier page"});
+    QStringList pictures;
+    ASSERT_TRUE(ReadFriendPage(page, list, pictures));
+    EXPECT_EQ(list,
+              lines({"X0:Earlier page", "X1:A", R"(X100000987654321:B \"Bee\" \u00e9)", "X4:D"}));
+    EXPECT_EQ(pictures, lines({"1:http://pics.facebook.test/q1.jpg",
+                               "100000987654321:http://p/2.jpg", "3:http://p/3.jpg"}));
+}
+
+TEST(ReadFriendPage, LastEntryWithoutPictureEndsThePage) {
+    const QString page =
+        friendPage({friendEntry("1", "A", "http://p/1.jpg"),
+                    friendEntry("2", "B", "http://p/2.jpg"), friendEntry("3", "C", nullptr)});
+    BuddyList list;
+    QStringList pictures;
+    EXPECT_TRUE(ReadFriendPage(page, list, pictures)); // the next page is still asked for
+    EXPECT_EQ(list, lines({"X1:A", "X2:B"}));
+    EXPECT_EQ(pictures, lines({"1:http://p/1.jpg", "2:http://p/2.jpg"}));
+}
+
+TEST(ReadFriendPage, PageWithoutAnyTitleEndsTheFetch) {
+    const QString cases[] = {
+        friendPage({}),
+        QString(),
+        q(R"(for (;;);{"error":1357001,"errorSummary":"Not Logged In"})"),
+        q(R"({"entries":[{"id":1,"name":"A","pic":"http://p/1.jpg"}]})"),
+    };
+    for (const QString& page : cases) {
+        BuddyList list = lines({"X0:Kept"});
+        QStringList pictures;
+        EXPECT_FALSE(ReadFriendPage(page, list, pictures)) << page.toStdString();
+        EXPECT_EQ(list, lines({"X0:Kept"}));
+        EXPECT_TRUE(pictures.isEmpty());
+    }
+}
+
+TEST(ReadFriendPage, TruncatedPagesGiveWholeEntriesOnly) {
+    const QString full = friendPage(
+        {friendEntry("11", "Ann", "http://p/11.jpg"), friendEntry("22", "Ben", "http://p/22.jpg")});
+    for (qsizetype length = 0; length < full.size(); ++length) {
+        BuddyList list;
+        QStringList pictures;
+        ReadFriendPage(full.left(length), list, pictures);
+        for (const QString& line : list)
+            EXPECT_TRUE(line == u"X11:Ann" || line == u"X22:Ben")
+                << length << ": " << line.toStdString();
+        for (const QString& line : pictures)
+            EXPECT_TRUE(line == u"11:http://p/11.jpg" || line == u"22:http://p/22.jpg")
+                << length << ": " << line.toStdString();
+    }
+}
+
+TEST(FriendPictureUrl, MatchesTheWholeId) {
+    const QStringList pictures =
+        lines({"123456:http://p/long.jpg", "12:http://p/short.jpg", "12:http://p/second.jpg",
+               "100000987654321:http://p/wide.jpg"});
+    const struct {
+        const char* id;
+        const char* url;
+    } cases[] = {
+        {"12", "http://p/short.jpg"}, // not the longer id before it, and the first of two
+        {"123456", "http://p/long.jpg"},
+        {"1234", ""},
+        {"1", ""},
+        {"100000987654321", "http://p/wide.jpg"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FriendPictureUrl(q(c.id), pictures), q(c.url)) << c.id;
+    EXPECT_EQ(FriendPictureUrl(q("12"), {}), QString());
+}

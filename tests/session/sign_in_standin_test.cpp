@@ -1,0 +1,232 @@
+// Signing in and out against the local stand-in service, in every page form it serves.
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include "harness/recording_sink.h"
+#include "harness/standin_process.h"
+#include "session/http_layer.h"
+#include "session/session_state.h"
+#include "session/sign_in.h"
+#include "session/sign_out.h"
+#include "support/qt_printers.h"
+
+using namespace quillo;
+using namespace quillo::test;
+
+namespace {
+
+const QString kAlice = QStringLiteral("100000418294721");
+
+class SignInTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(standin_.started()) << standin_.problem().toStdString();
+        http_ = std::make_unique<HttpLayer>(state_, standin_.endpoints());
+        state_.Email.set(QStringLiteral("alice@quillo.test"));
+        state_.Password.set(QStringLiteral("alice"));
+    }
+
+    // One attempt; the one event it posted.
+    std::pair<int, int> signIn() {
+        RecordingSink sink;
+        SignInThread(state_, *http_, &sink, {});
+        const auto events = sink.events();
+        EXPECT_EQ(events.size(), 1) << "one event per attempt";
+        return events.isEmpty() ? std::pair{-1, -1} : events.constFirst();
+    }
+
+    QJsonObject account(const QString& id) {
+        for (const QJsonValue& a :
+             standin_.controlGet(QStringLiteral("state"))[u"accounts"].toArray())
+            if (QString::number(a[u"id"].toInteger()) == id)
+                return a.toObject();
+        return {};
+    }
+
+    // The stand-in's record of the session whose tokens this client holds; empty once the
+    // session has ended (the stand-in lists live sessions only).
+    QJsonObject session(const QString& user) {
+        for (const QJsonValue& s :
+             standin_.controlGet(QStringLiteral("state"))[u"sessions"].toArray())
+            if (QString::number(s[u"user"].toInteger()) == user &&
+                s[u"post_form_id"].toString() == state_.PostFormId.get())
+                return s.toObject();
+        return {};
+    }
+
+    void setPageForm(const char* form) {
+        standin_.control(QStringLiteral("account"),
+                         {{"id", kAlice}, {"page_form", QString::fromLatin1(form)}});
+    }
+
+    StandInProcess standin_;
+    SessionState state_;
+    std::unique_ptr<HttpLayer> http_;
+};
+
+} // namespace
+
+TEST_F(SignInTest, EveryPageFormYieldsTheWholeSession) {
+    for (const char* form : {"plain", "escaped", "script_user", "no_channel"}) {
+        SCOPED_TRACE(form);
+        setPageForm(form);
+        EXPECT_EQ(signIn(), (std::pair{1, 1}));
+        const QJsonObject s = session(kAlice);
+        EXPECT_EQ(state_.UserId.get(), kAlice);
+        EXPECT_FALSE(s.isEmpty()) << "the tokens are those of a live session";
+        EXPECT_EQ(state_.Dtsg.get(), s[u"fb_dtsg"].toString());
+        EXPECT_FALSE(state_.PictureUrl.get().isEmpty());
+        EXPECT_EQ(state_.ChannelName.get(), account(kAlice)[u"channel"].toString());
+        EXPECT_TRUE(state_.ChannelUrl.get().startsWith(QStringLiteral("http://0.channel")));
+        EXPECT_FALSE(state_.LogoutTarget.get().isEmpty());
+        if (QLatin1String(form) != QLatin1String("script_user")) {
+            EXPECT_EQ(state_.FullName.get(), QStringLiteral("Alice Lindqvist"));
+            EXPECT_EQ(state_.FirstName.get(), QStringLiteral("Alice"));
+        }
+    }
+}
+
+TEST_F(SignInTest, RefusedOrImpossibleSignInsPostTheirCode) {
+    const struct {
+        const char* what;
+        QJsonObject fault; // empty: none
+        QString password;
+        std::pair<int, int> expected;
+    } cases[] = {
+        {"wrong password", {}, QStringLiteral("wrong"), {1, 0}},
+        {"no login form",
+         {{"host", "www.facebook.test"},
+          {"path", "/"},
+          {"action", "body"},
+          {"body", "<html><form id=\"search\"></form></html>"}},
+         QStringLiteral("alice"),
+         {1, 0}},
+        {"empty answer to the credentials",
+         {{"path", "/login.php"}, {"action", "empty"}},
+         QStringLiteral("alice"),
+         {1, 0}},
+        {"redirect loop on the root page",
+         {{"path", "/"}, {"action", "redirect"}, {"loop", true}},
+         QStringLiteral("alice"),
+         {1, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        standin_.control(QStringLiteral("faults/clear"));
+        if (!c.fault.isEmpty())
+            standin_.control(QStringLiteral("faults"), c.fault);
+        state_.Password.set(c.password);
+        EXPECT_EQ(signIn(), c.expected);
+    }
+}
+
+TEST_F(SignInTest, NoChannelAnywhereIsConnectionLost) {
+    setPageForm("no_channel");
+    standin_.control(QStringLiteral("faults"),
+                     {{"path", "/ajax/presence/reconnect.php"}, {"action", "garbage"}});
+    EXPECT_EQ(signIn(), (std::pair{1, 2}));
+}
+
+TEST_F(SignInTest, CancelDuringTheCredentialPostIsReportedOnceItReturns) {
+    standin_.control(QStringLiteral("faults"),
+                     {{"path", "/login.php"}, {"action", "delay"}, {"ms", 600}});
+    QThread* canceller = QThread::create([this] {
+        QThread::msleep(200);
+        state_.CancelSignIn = true;
+    });
+    canceller->start();
+    EXPECT_EQ(signIn(), (std::pair{1, 4}));
+    canceller->wait();
+    delete canceller;
+}
+
+TEST_F(SignInTest, RedirectsAreFollowedByTheSystem) {
+    standin_.control(QStringLiteral("settings"),
+                     {{"root_redirect_443", true}, {"login_redirect_root", true}});
+    EXPECT_EQ(signIn(), (std::pair{1, 1}));
+    EXPECT_EQ(state_.UserId.get(), kAlice);
+}
+
+TEST_F(SignInTest, SessionCookiesReachTheChannelClientOnePerLine) {
+    ASSERT_EQ(signIn(), (std::pair{1, 1}));
+    http_->ServiceGet(QStringLiteral("/home.php"), QString()); // harvests the sign-in cookies
+    const CookieJar jar = http_->serviceJar();
+    ASSERT_NE(jar.find(QStringLiteral("made_write_conn")), nullptr);
+    const QList<QByteArray> lines = http_->channelCookieLines();
+    EXPECT_EQ(lines.size(), jar.entries().size() - 1 + 3);
+    for (const QByteArray& line : lines) {
+        EXPECT_TRUE(line.startsWith("Cookie: ")) << line.toStdString();
+        EXPECT_FALSE(line.contains("made_write_conn"));
+    }
+}
+
+TEST_F(SignInTest, DroppingTheChannelEndsAHeldPollAtOnce) {
+    standin_.control(QStringLiteral("settings"), {{"hold_ms", 20000}});
+    ASSERT_EQ(signIn(), (std::pair{1, 1}));
+    // The channel client gets the session's cookies with the next service request.
+    http_->ServiceGet(QStringLiteral("/home.php"), QString());
+    const QString seq = QString::number(
+        standin_.controlGet(QStringLiteral("channel?id=") + kAlice)[u"next_seq"].toInteger());
+    // Nothing waits on the channel, so this poll is held for the whole hold time.
+    const QString held = QStringLiteral("http://0.") + state_.ChannelName.get() +
+                         QStringLiteral(".facebook.test/x/1/false/p_") + kAlice + u'=' + seq +
+                         QStringLiteral("?__a=1&nctr[n]=1 ");
+    QString answer;
+    QElapsedTimer sinceDrop;
+    QThread* poller = QThread::create([&] { answer = http_->ChannelGet(held, QString()); });
+    poller->start();
+    QThread::msleep(300);
+    sinceDrop.start();
+    http_->DropChannelConnection();
+    ASSERT_TRUE(poller->wait(5000));
+    delete poller;
+    EXPECT_EQ(answer, QStringLiteral("reconnect"));
+    EXPECT_LT(sinceDrop.elapsed(), 1000) << "the poll must end with the drop, not its hold";
+}
+
+TEST_F(SignInTest, SignOutEndsTheServiceSessionWithFormOrLinkOnly) {
+    for (bool linkOnly : {false, true}) {
+        SCOPED_TRACE(linkOnly ? "link only" : "logout form");
+        standin_.control(QStringLiteral("account"), {{"id", kAlice}, {"logout_link", linkOnly}});
+        state_.Email.set(QStringLiteral("alice@quillo.test"));
+        state_.Password.set(QStringLiteral("alice"));
+        ASSERT_EQ(signIn(), (std::pair{1, 1}));
+        EXPECT_FALSE(session(kAlice).isEmpty());
+        LogOut(state_, *http_);
+        EXPECT_TRUE(state_.Email.get().isEmpty());
+        EXPECT_TRUE(state_.Password.get().isEmpty());
+        EXPECT_TRUE(session(kAlice).isEmpty()) << "the service no longer lists the session";
+    }
+}
+
+TEST(SignInTls, LoginFormPostedOverVerifiedTls) {
+    StandInProcess::Options options;
+    options.tls = true;
+    StandInProcess standin(options);
+    ASSERT_TRUE(standin.started()) << standin.problem().toStdString();
+    SessionState state;
+    HttpLayer http(state, standin.endpoints());
+    state.Email.set(QStringLiteral("alice@quillo.test"));
+    state.Password.set(QStringLiteral("alice"));
+    RecordingSink sink;
+    SignInThread(state, http, &sink, {});
+    EXPECT_EQ(sink.events(), (QList<std::pair<int, int>>{{1, 1}}));
+    bool sawTls = false;
+    for (const QJsonValue& r :
+         standin.controlGet(QStringLiteral("requests?path=/login.php"))[u"requests"].toArray())
+        sawTls = sawTls || r[u"scheme"].toString() == u"https";
+    EXPECT_TRUE(sawTls) << "the credentials went over TLS";
+
+    // Without the authority's certificate the same sign-in must fail: nothing unverified.
+    Endpoints untrusted = standin.endpoints();
+    untrusted.caFile = QStringLiteral(QUILLO_SOURCE_DIR "/tests/support/no_such_ca.pem");
+    SessionState other;
+    HttpLayer otherHttp(other, untrusted);
+    other.Email.set(QStringLiteral("alice@quillo.test"));
+    other.Password.set(QStringLiteral("alice"));
+    RecordingSink refused;
+    SignInThread(other, otherHttp, &refused, {});
+    EXPECT_EQ(refused.events(), (QList<std::pair<int, int>>{{1, 0}}));
+}
