@@ -2,7 +2,10 @@
 
 #include <QSet>
 #include <QStringList>
+#include <map>
+#include <vector>
 
+#include "conversation/text_codecs.h"
 #include "session/http_layer.h"
 #include "session/marker_cursor.h"
 #include "session/session_event.h"
@@ -103,21 +106,37 @@ void ReplayHistory(const QString& homePage, SessionState& state, HttpLayer& http
     const QString display = after.first(pair + 1).toString();
 
     const QString userId = state.UserId.get();
-    // The home page's last messages come again in the history answers: show each line once.
+    // The history answers repeat the page's last lines: each line is handed over once. The
+    // page escapes a text once more than the answers do, so lines are compared decoded.
     QSet<QString> shown;
     auto deliver = [&state, &shown](std::unique_ptr<TMSg> record) {
-        const QString key =
-            record->FromId + u'\n' + record->To + u'\n' + record->Time + u'\n' + record->Text;
+        const QString key = record->FromId + u'\n' + record->To + u'\n' + record->Time + u'\n' +
+                            DecodeUnicodeEscapes(StripBackslashEscapes(record->Text));
         if (shown.contains(key))
             return;
         shown.insert(key);
         if (SessionEventSink* mainWindow = state.MainWindow.load())
             mainWindow->sendMessage(std::move(record));
     };
-    const QString rest = ParseHistory(display, userId, escapedName, deliver);
+    std::vector<std::unique_ptr<TMSg>> pageLines;
+    const QString rest =
+        ParseHistory(display, userId, escapedName, [&pageLines](std::unique_ptr<TMSg> record) {
+            pageLines.push_back(std::move(record));
+        });
+    const QStringList ids = ConversationsWithMore(rest);
+
+    // The page's lines of a conversation that is fetched wait for its history, so that the
+    // conversation replays in order; those the history lacks follow it, so none is lost.
+    std::map<QString, std::vector<std::unique_ptr<TMSg>>> waiting;
+    for (std::unique_ptr<TMSg>& record : pageLines) {
+        const QString other = record->FromId == userId ? record->To : record->FromId;
+        if (ids.contains(other))
+            waiting[other].push_back(std::move(record));
+        else
+            deliver(std::move(record));
+    }
 
     state.HistoryLoading = true;
-    const QStringList ids = ConversationsWithMore(rest);
     for (qsizetype i = 0; i < ids.size() && !state.Stopping; ++i) {
         const QString answer = http.ServiceGet(QStringLiteral("/ajax/chat/history.php?id=") +
                                                    ids[i] + QStringLiteral("&__a=1"),
@@ -125,6 +144,11 @@ void ReplayHistory(const QString& homePage, SessionState& state, HttpLayer& http
         if (i == ids.size() - 1)
             state.HistoryLoading = false;
         ParseHistory(answer, userId, escapedName, deliver);
+        if (const auto held = waiting.find(ids[i]); held != waiting.end()) {
+            for (std::unique_ptr<TMSg>& record : held->second)
+                deliver(std::move(record));
+            waiting.erase(held);
+        }
     }
     state.HistoryLoading = false;
 }

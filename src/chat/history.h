@@ -34,8 +34,9 @@ QString ParseHistory(const QString& text, const QString& userId,
 // messages in the home page's chat display object.
 QStringList ConversationsWithMore(QStringView rest);
 
-// Replays the conversations of the signed-in home page. A line that comes again (the page's
-// last messages are also in the history answers) is handed over once.
+// Replays the conversations of the signed-in home page, each in its order: the page's last
+// lines of a conversation that has more wait for its history. A line that comes again (the
+// page's last lines are also in the history answers) is handed over once.
 void ReplayHistory(const QString& homePage, SessionState& state, HttpLayer& http,
                    const EscapedNameLookup& escapedName);
 

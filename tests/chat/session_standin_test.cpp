@@ -71,13 +71,7 @@ protected:
         act(from, {{"send", QJsonObject{{"to", kAlice}, {"text", text}}}});
     }
     void fault(const QJsonObject& rule) { standin_.control(QStringLiteral("faults"), rule); }
-    bool sessionAlive() {
-        for (const QJsonValue& s :
-             standin_.controlGet(QStringLiteral("state"))[u"sessions"].toArray())
-            if (s[u"post_form_id"].toString() == postFormId_)
-                return true; // the stand-in lists live sessions only
-        return false;
-    }
+    bool sessionAlive() { return standin_.sessionAlive(postFormId_); }
     // How many later polls (not the first of a channel) asked with seqSuffix in their target.
     int channelPollsFor(const QString& seqSuffix) {
         int polls = 0;
@@ -157,7 +151,7 @@ TEST_F(SessionTest, MessagesEachWayAndTypingStartAndStop) {
     EXPECT_TRUE(sink_.waitFor([](const RecordingSink& s) {
         return s.messages().size() >= 2 && s.messages().constLast().FromId == kEcho;
     })) << "the echo bot answers";
-    const QJsonArray chats = standin_.controlGet(QStringLiteral("records?kind=chat")).array();
+    const QJsonArray chats = standin_.records(QStringLiteral("chat"));
     bool utf8Intact = false;
     for (const QJsonValue& c : chats)
         utf8Intact = utf8Intact || c[u"text"].toString() == QStringLiteral("Привет, bot 🌸");

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
+#include <algorithm>
 
 #include "session/http_transfer.h"
 
@@ -101,6 +102,17 @@ QJsonDocument StandInProcess::controlGet(const QString& pathAndQuery) {
     request.url = QStringLiteral("http://") + endpoints().webHost + QStringLiteral("/__control/") +
                   pathAndQuery;
     return perform(endpoints(), request);
+}
+
+bool StandInProcess::sessionAlive(const QString& postFormId) {
+    const QJsonArray sessions = controlGet(QStringLiteral("state"))[u"sessions"].toArray();
+    return std::any_of(sessions.begin(), sessions.end(), [&](const QJsonValue& s) {
+        return s[u"post_form_id"].toString() == postFormId;
+    });
+}
+
+QJsonArray StandInProcess::records(const QString& kind) {
+    return controlGet(QStringLiteral("records?kind=") + kind).array();
 }
 
 } // namespace quillo::test

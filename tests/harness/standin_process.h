@@ -3,6 +3,7 @@
 // port, and talks to its control interface. The stand-in is its own program with its own
 // parsing; the tests reach it the way the messenger does, through connect_to.
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -42,6 +43,12 @@ public:
     // A control call; the answer's JSON (an empty document on failure).
     QJsonDocument control(const QString& path, const QJsonObject& body = {});
     QJsonDocument controlGet(const QString& pathAndQuery);
+
+    // True while the service lists the session that handed out postFormId (it lists live
+    // sessions only).
+    bool sessionAlive(const QString& postFormId);
+    // What the service recorded of one kind: "chat", "posts", "reports" or "history".
+    QJsonArray records(const QString& kind);
 
     static QString demoData();
 

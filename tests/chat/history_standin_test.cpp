@@ -1,0 +1,147 @@
+// The history replay and the clearing of a conversation against the local stand-in, whose
+// demo account has open conversations with Bob (three lines), Zoë (one), José (none) and the
+// echo bot (two, one of them the user's own).
+#include <QJsonArray>
+#include <gtest/gtest.h>
+
+#include "chat/history.h"
+#include "conversation/text_codecs.h"
+#include "harness/recording_sink.h"
+#include "harness/standin_process.h"
+#include "session/http_layer.h"
+#include "session/session_state.h"
+#include "session/sign_in.h"
+#include "support/qt_printers.h"
+
+using namespace quillo;
+using namespace quillo::test;
+
+namespace {
+
+const QString kAlice = QStringLiteral("100000418294721");
+const QString kBob = QStringLiteral("100000522611393");
+const QString kZoe = QStringLiteral("100000100000331");
+const QString kEcho = QStringLiteral("4294967311");
+
+class HistoryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(standin_.started()) << standin_.problem().toStdString();
+        http_ = std::make_unique<HttpLayer>(state_, standin_.endpoints());
+        ASSERT_TRUE(signIn());
+    }
+
+    bool signIn() {
+        state_.Email.set(QStringLiteral("alice@quillo.test"));
+        state_.Password.set(QStringLiteral("alice"));
+        RecordingSink signInSink;
+        SignInThread(state_, *http_, &signInSink, {});
+        // The jar takes the sign-in's cookies with the next service request, as in a session
+        // whose buddy list has been fetched.
+        http_->ServiceGet(QStringLiteral("/home.php"), QString());
+        return signInSink.events() == QList<std::pair<int, int>>{{1, 1}};
+    }
+
+    // Replays the current home page; each line as "sender: decoded text".
+    QStringList replay() {
+        RecordingSink sink;
+        state_.MainWindow = &sink;
+        ReplayHistory(state_.HomePage.get(), state_, *http_,
+                      [](const QString& id) { return QStringLiteral("name of ") + id; });
+        state_.MainWindow = nullptr;
+        QStringList lines;
+        for (const TMSg& m : sink.messages()) {
+            lines.append(m.FromId + QStringLiteral(": ") +
+                         DecodeUnicodeEscapes(StripBackslashEscapes(m.Text)));
+            replayed_.append(m);
+        }
+        return lines;
+    }
+
+    QStringList historyRequests() {
+        QStringList ids;
+        const QJsonArray requests =
+            standin_.controlGet(QStringLiteral("requests?path=/ajax/chat/history.php"))
+                .object()[u"requests"]
+                .toArray();
+        for (const QJsonValue& r : requests)
+            for (const QJsonValue& pair : r[u"query"].toArray())
+                if (pair[0].toString() == u"id")
+                    ids.append(pair[1].toString());
+        return ids;
+    }
+
+    StandInProcess standin_;
+    SessionState state_;
+    std::unique_ptr<HttpLayer> http_;
+    QList<TMSg> replayed_;
+};
+
+} // namespace
+
+TEST_F(HistoryTest, ReplaysEachConversationOnceAndInOrder) {
+    const QString own = kAlice + QStringLiteral(": ");
+    EXPECT_EQ(replay(), (QStringList{
+                            kBob + QStringLiteral(": Are you coming on Friday?"),
+                            own + QStringLiteral("Yes! I'll bring the cake &lt;3"),
+                            kBob + QStringLiteral(": Great, see you &amp; the cake then"),
+                            kZoe + QStringLiteral(": Tack för i går! 😀"),
+                            own + QStringLiteral("hello bot"),
+                            kEcho + QStringLiteral(": hello bot"),
+                        }))
+        << "the page's last lines wait for their conversation's history and come once";
+    EXPECT_EQ(historyRequests(), (QStringList{kBob, kZoe, kEcho}))
+        << "José's conversation has nothing more and is not fetched";
+    EXPECT_FALSE(state_.HistoryLoading);
+
+    for (const TMSg& m : replayed_) {
+        SCOPED_TRACE(m.Text.toStdString());
+        EXPECT_FALSE(m.Live);
+        const bool others = m.FromId != kAlice;
+        EXPECT_EQ(m.Replayed, others);
+        EXPECT_EQ(m.FromName, others ? QStringLiteral("name of ") + m.FromId : QString());
+        EXPECT_EQ(m.To, others ? kAlice : (m.Text.contains(u"bot") ? kEcho : kBob));
+        EXPECT_FALSE(m.Time.isEmpty());
+    }
+}
+
+TEST_F(HistoryTest, PageLinesSurviveAFailedHistoryFetch) {
+    standin_.control(QStringLiteral("faults"),
+                     {{"path", "/ajax/chat/history.php"}, {"action", "empty"}});
+    EXPECT_EQ(replay(), (QStringList{
+                            kBob + QStringLiteral(": Great, see you &amp; the cake then"),
+                            kZoe + QStringLiteral(": Tack för i går! 😀"),
+                            kEcho + QStringLiteral(": hello bot"),
+                        }));
+    EXPECT_FALSE(state_.HistoryLoading);
+}
+
+TEST_F(HistoryTest, ClearingAConversationRemovesItFromTheService) {
+    EXPECT_TRUE(ClearHistory(*http_, state_, kZoe));
+    const QJsonArray cleared = standin_.records(QStringLiteral("history"));
+    ASSERT_EQ(cleared.size(), 1);
+    EXPECT_EQ(QString::number(cleared[0][u"cleared"].toInteger()), kZoe);
+
+    const QJsonArray posts =
+        standin_.controlGet(QStringLiteral("requests?path=/ajax/chat/settings.php"))
+            .object()[u"requests"]
+            .toArray();
+    ASSERT_EQ(posts.size(), 1);
+    EXPECT_EQ(posts[0][u"form"].toArray(),
+              (QJsonArray{QJsonArray{"clear_history_id", kZoe},
+                          QJsonArray{"post_form_id", state_.PostFormId.get()},
+                          QJsonArray{"post_form_id_source", "AsyncRequest"}}));
+
+    ASSERT_TRUE(signIn());
+    for (const QString& line : replay())
+        EXPECT_FALSE(line.startsWith(kZoe)) << line.toStdString();
+}
+
+TEST_F(HistoryTest, ClearingFailsWithoutTheServicesConfirmation) {
+    standin_.control(QStringLiteral("faults"),
+                     {{"path", "/ajax/chat/settings.php"}, {"action", "empty"}, {"count", 1}});
+    EXPECT_FALSE(ClearHistory(*http_, state_, kZoe)) << "an empty answer";
+    state_.PostFormId.set(QStringLiteral("stale"));
+    EXPECT_FALSE(ClearHistory(*http_, state_, kZoe)) << "a token the service refuses";
+    EXPECT_TRUE(standin_.records(QStringLiteral("history")).isEmpty());
+}
