@@ -139,14 +139,29 @@ void Act(Exchange& exchange) {
     if (const auto send = body.find("send"); send != body.end()) {
         const UserId to = IdIn(*send, "to");
         const std::string text = send->value("text", std::string());
-        const auto delivery = backend.state.SendChat(as, to, text, NowMillis(), "");
-        Json record;
-        record["from"] = as;
-        record["to"] = to;
-        record["text"] = text;
-        record["delivered"] = delivery == ServiceState::Delivery::Delivered;
-        record["via"] = "control";
-        backend.recorder.Add("chat", std::move(record));
+        // A count sends that many messages at once, numbered " #1", " #2", ... after the text.
+        const auto count_field = send->find("count");
+        int count = 1;
+        if (count_field != send->end()) {
+            if (!count_field->is_number_integer() || count_field->get<int>() < 1 ||
+                count_field->get<int>() > 100000) {
+                throw ControlError("\"count\" must be a whole number from 1 to 100000");
+            }
+            count = count_field->get<int>();
+        }
+        auto delivery = ServiceState::Delivery::Unknown;
+        for (int i = 1; i <= count; ++i) {
+            const std::string numbered =
+                count_field == send->end() ? text : text + " #" + std::to_string(i);
+            delivery = backend.state.SendChat(as, to, numbered, NowMillis(), "");
+            Json record;
+            record["from"] = as;
+            record["to"] = to;
+            record["text"] = numbered;
+            record["delivered"] = delivery == ServiceState::Delivery::Delivered;
+            record["via"] = "control";
+            backend.recorder.Add("chat", std::move(record));
+        }
         results["send"] = DeliveryName(delivery);
     }
     if (const auto typing = body.find("typing"); typing != body.end()) {
