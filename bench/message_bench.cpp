@@ -21,19 +21,20 @@
 #include <vector>
 
 #include "chat/poll_thread.h"
-#include "harness/recording_sink.h"
+#include "chat/typing_notice.h"
+#include "harness/demo_accounts.h"
+#include "harness/sign_in_as.h"
 #include "harness/standin_process.h"
 #include "session/http_layer.h"
+#include "session/session_event.h"
 #include "session/session_state.h"
-#include "session/sign_in.h"
 
 using namespace quillo;
+using quillo::test::kAlice;
+using quillo::test::kZoe;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-const QString kAlice = QStringLiteral("100000418294721");
-const QString kZoe = QStringLiteral("100000100000331");
 
 test::StandInProcess& standin() {
     static test::StandInProcess process;
@@ -89,12 +90,8 @@ private:
 class PollingSession {
 public:
     PollingSession() {
-        state_.Email.set(QStringLiteral("alice@quillo.test"));
-        state_.Password.set(QStringLiteral("alice"));
-        test::RecordingSink signInSink;
-        SignInThread(state_, http_, &signInSink, {});
-        signedIn_ = signInSink.events() == QList<std::pair<int, int>>{{1, 1}};
-        http_.ServiceGet(QStringLiteral("/home.php"), QString()); // the channel's cookies
+        signedIn_ = test::SignInAs(state_, http_, QStringLiteral("alice@quillo.test"),
+                                   QStringLiteral("alice"));
         state_.MainWindow = &sink_;
         state_.PollRunning = true;
         poll_ = std::thread([this] { PollThread(state_, http_, &sink_); });

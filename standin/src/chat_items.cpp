@@ -1,26 +1,11 @@
 #include "chat_items.h"
 
+#include "http_text.h"
+
 namespace quillo::standin {
 
 std::string MessageHtml(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return EscapeEntities(text, false);
 }
 
 Json MessageItem(const Account& from, const Account& to, std::string_view text,

@@ -245,4 +245,31 @@ bool GlobMatch(std::string_view pattern, std::string_view text) {
     return p == pattern.size();
 }
 
+std::string EscapeEntities(std::string_view text, bool quotes) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += quotes ? "&quot;" : "\"";
+            break;
+        case '\'':
+            out += quotes ? "&#039;" : "'";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
 } // namespace quillo::standin

@@ -36,6 +36,9 @@ std::optional<std::string> FieldValue(const Fields& fields, std::string_view nam
 // ("path=/") that a client echoes back are kept; callers look up the names they know.
 Fields CookiesOf(const httplib::Request& request);
 
+// &, < and > as entities, and with quotes also " and ' (' as &#039;, as the service wrote it).
+std::string EscapeEntities(std::string_view text, bool quotes);
+
 // The Host header without port, lower-cased; empty when there is none.
 std::string HostOf(const httplib::Request& request);
 

@@ -1,6 +1,8 @@
 // The pages a visitor sees without a session.
 #include "pages.h"
 
+#include "http_text.h"
+
 namespace quillo::standin {
 
 namespace {
@@ -18,30 +20,7 @@ std::string PageHead(std::string_view title) {
 } // namespace
 
 std::string HtmlEscape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&#039;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return EscapeEntities(text, true);
 }
 
 std::string LoginPage(const Urls& urls, bool failed, const std::string& lsd) {

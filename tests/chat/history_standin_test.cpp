@@ -6,22 +6,18 @@
 
 #include "chat/history.h"
 #include "conversation/text_codecs.h"
+#include "harness/demo_accounts.h"
 #include "harness/recording_sink.h"
+#include "harness/sign_in_as.h"
 #include "harness/standin_process.h"
 #include "session/http_layer.h"
 #include "session/session_state.h"
-#include "session/sign_in.h"
 #include "support/qt_printers.h"
 
 using namespace quillo;
 using namespace quillo::test;
 
 namespace {
-
-const QString kAlice = QStringLiteral("100000418294721");
-const QString kBob = QStringLiteral("100000522611393");
-const QString kZoe = QStringLiteral("100000100000331");
-const QString kEcho = QStringLiteral("4294967311");
 
 class HistoryTest : public ::testing::Test {
 protected:
@@ -32,14 +28,8 @@ protected:
     }
 
     bool signIn() {
-        state_.Email.set(QStringLiteral("alice@quillo.test"));
-        state_.Password.set(QStringLiteral("alice"));
-        RecordingSink signInSink;
-        SignInThread(state_, *http_, &signInSink, {});
-        // The jar takes the sign-in's cookies with the next service request, as in a session
-        // whose buddy list has been fetched.
-        http_->ServiceGet(QStringLiteral("/home.php"), QString());
-        return signInSink.events() == QList<std::pair<int, int>>{{1, 1}};
+        return SignInAs(state_, *http_, QStringLiteral("alice@quillo.test"),
+                        QStringLiteral("alice"));
     }
 
     // Replays the current home page; each line as "sender: decoded text".

@@ -10,11 +10,12 @@
 #include "chat/send_message.h"
 #include "contacts/buddy_thread.h"
 #include "conversation/text_codecs.h"
+#include "harness/demo_accounts.h"
 #include "harness/recording_sink.h"
+#include "harness/sign_in_as.h"
 #include "harness/standin_process.h"
 #include "session/http_layer.h"
 #include "session/session_state.h"
-#include "session/sign_in.h"
 #include "session/sign_out.h"
 #include "support/qt_printers.h"
 
@@ -24,26 +25,16 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QString kAlice = QStringLiteral("100000418294721");
-const QString kEcho = QStringLiteral("4294967311");
-const QString kZoe = QStringLiteral("100000100000331");    // online, a person
-const QString kLukasz = QStringLiteral("100000102000160"); // offline
-
 class SessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(standin_.started()) << standin_.problem().toStdString();
         http_ = std::make_unique<HttpLayer>(state_, standin_.endpoints());
-        state_.Email.set(QStringLiteral("alice@quillo.test"));
-        state_.Password.set(QStringLiteral("alice"));
-        RecordingSink signInSink;
-        SignInThread(state_, *http_, &signInSink, {});
-        ASSERT_EQ(signInSink.events(), (QList<std::pair<int, int>>{{1, 1}}));
+        ASSERT_TRUE(
+            SignInAs(state_, *http_, QStringLiteral("alice@quillo.test"), QStringLiteral("alice")));
         postFormId_ = state_.PostFormId.get(); // kept: ending a session may clear the state's
         ASSERT_TRUE(sessionAlive());
         state_.MainWindow = &sink_;
-        // The channel client gets the session's cookies with the next service request.
-        http_->ServiceGet(QStringLiteral("/home.php"), QString());
     }
 
     void TearDown() override {

@@ -9,17 +9,13 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "harness/demo_accounts.h"
 #include "harness/standin_process.h"
 #include "support/qt_printers.h"
 
 using namespace quillo::test;
 
 namespace {
-
-const QString kAlice = QStringLiteral("100000418294721");
-const QString kBob = QStringLiteral("100000522611393");
-const QString kZoe = QStringLiteral("100000100000331");
-const QString kEcho = QStringLiteral("4294967311");
 
 // quillo-console with its own home, talking to the stand-in through an endpoints file.
 class ConsoleProcess {

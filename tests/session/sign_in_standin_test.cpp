@@ -4,6 +4,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include "harness/demo_accounts.h"
 #include "harness/recording_sink.h"
 #include "harness/standin_process.h"
 #include "session/http_layer.h"
@@ -16,8 +17,6 @@ using namespace quillo;
 using namespace quillo::test;
 
 namespace {
-
-const QString kAlice = QStringLiteral("100000418294721");
 
 class SignInTest : public ::testing::Test {
 protected:

@@ -5,14 +5,13 @@
 #include <QJsonArray>
 #include <gtest/gtest.h>
 
-#include "harness/recording_sink.h"
+#include "harness/sign_in_as.h"
 #include "harness/standin_process.h"
 #include "platform/memory_settings_store.h"
 #include "prefs/language_strings.h"
 #include "prefs/settings.h"
 #include "session/http_layer.h"
 #include "session/session_state.h"
-#include "session/sign_in.h"
 #include "social/promo_status.h"
 #include "support/qt_printers.h"
 
@@ -33,12 +32,7 @@ protected:
             questions_.append(question);
             return answer;
         });
-        state_.Email.set(kEmail);
-        state_.Password.set(QStringLiteral("alice"));
-        RecordingSink sink;
-        SignInThread(state_, *http_, &sink, {});
-        ASSERT_EQ(sink.events(), (QList<std::pair<int, int>>{{1, 1}}));
-        http_->ServiceGet(QStringLiteral("/home.php"), QString()); // as the buddy list does
+        ASSERT_TRUE(SignInAs(state_, *http_, kEmail, QStringLiteral("alice")));
         PostSignInStatus(context_);
     }
 
@@ -110,10 +104,12 @@ TEST_F(PromoTest, ChattingStatusAtFourTabsOncePerSession) {
         PostChattingStatus(context_, tabs);
     EXPECT_EQ(newPosts(), (QStringList{"status is chatting with"}));
     const QJsonArray posts = standin_.records(QStringLiteral("posts"));
-    for (const QJsonValue& field : posts.last()[u"fields"].toArray())
-        if (field[0].toString() == u"status")
+    for (const QJsonValue& field : posts.last()[u"fields"].toArray()) {
+        if (field[0].toString() == u"status") {
             EXPECT_TRUE(field[1].toString().startsWith(u"Alice Lindqvist is chatting"))
                 << "the name is decoded";
+        }
+    }
 
     signIn(true);
     newPosts();

@@ -4,11 +4,11 @@
 #include <QJsonArray>
 #include <gtest/gtest.h>
 
-#include "harness/recording_sink.h"
+#include "harness/demo_accounts.h"
+#include "harness/sign_in_as.h"
 #include "harness/standin_process.h"
 #include "session/http_layer.h"
 #include "session/session_state.h"
-#include "session/sign_in.h"
 #include "social/social_requests.h"
 #include "support/qt_printers.h"
 
@@ -17,10 +17,6 @@ using namespace quillo::test;
 
 namespace {
 
-const QString kAlice = QStringLiteral("100000418294721");
-const QString kBob = QStringLiteral("100000522611393");
-const QString kZoe = QStringLiteral("100000100000331");
-
 using Fields = QList<std::pair<QString, QString>>;
 
 class SocialTest : public ::testing::Test {
@@ -28,13 +24,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(standin_.started()) << standin_.problem().toStdString();
         http_ = std::make_unique<HttpLayer>(state_, standin_.endpoints());
-        state_.Email.set(QStringLiteral("alice@quillo.test"));
-        state_.Password.set(QStringLiteral("alice"));
-        RecordingSink signInSink;
-        SignInThread(state_, *http_, &signInSink, {});
-        ASSERT_EQ(signInSink.events(), (QList<std::pair<int, int>>{{1, 1}}));
-        // The jar takes the sign-in's cookies with the next service request.
-        http_->ServiceGet(QStringLiteral("/home.php"), QString());
+        ASSERT_TRUE(
+            SignInAs(state_, *http_, QStringLiteral("alice@quillo.test"), QStringLiteral("alice")));
     }
 
     struct Post {
