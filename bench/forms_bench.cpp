@@ -17,6 +17,7 @@
 #include <random>
 #include <string>
 
+#include "ratio_reporter.h"
 #include "session/form_extract.h"
 #include "session/replace_all.h"
 
@@ -134,20 +135,6 @@ BENCHMARK(ReplaceAllNaive)
     ->Name("ReplaceAll/NaiveConcatenation")
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
-
-// Keeps each run's time per iteration so that main can print the ratio. Main thread only;
-// lives for the whole run in main.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter()
-        : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> seconds;
-};
 
 } // namespace
 

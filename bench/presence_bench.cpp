@@ -17,6 +17,7 @@
 #include <string>
 
 #include "contacts/buddy_list.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -91,20 +92,6 @@ void LineScan(benchmark::State& state) {
     }
 }
 BENCHMARK(LineScan)->Name("MarkOnline/LineScan")->Unit(benchmark::kMillisecond)->Iterations(5);
-
-// Keeps each run's time per iteration so that main can print the ratio. Main thread only;
-// lives for the whole run in main.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter()
-        : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> seconds;
-};
 
 } // namespace
 
