@@ -1,8 +1,8 @@
 #pragma once
 // Sending a chat message: one form POST to the service's send endpoint, made the way its web
 // chat made it, reduced to an outcome. Blocks until the answer arrives; any thread.
-// SendChatMessageAsync runs it on a worker and reports the outcome with a queued call, so no
-// front end has to block on it.
+// SessionWorkers::sendMessage runs it on a worker and reports the outcome on the front end's
+// thread, so no front end has to block on it.
 
 #include <QString>
 #include <mutex>
@@ -29,7 +29,7 @@ SendOutcome SendChatMessage(HttpLayer& http, const SessionState& state, const QS
 // fails too, that counts as one failure, and the third failure in a row (a sent or offline
 // outcome resets the count) ends the session as a lost connection.
 // Thread: send() blocks; it may run on any thread (calls are serialised). Front ends run it on
-// a worker (SessionWorkers::run) so that no window waits on the network.
+// a worker (SessionWorkers::sendMessage) so that no window waits on the network.
 class ChatSender {
 public:
     ChatSender(SessionState& state, HttpLayer& http)

@@ -284,36 +284,34 @@ void ConsoleFrontEnd::handleLine(const QString& raw) {
 
 void ConsoleFrontEnd::send(const QString& to, const QString& text) {
     ++pendingSends_;
-    auto outcome = std::make_shared<SendOutcome>(SendOutcome::NotSent);
-    workers_.run([this, to, text, outcome] { *outcome = sender_.send(to, text); },
-                 [this, to, text, outcome] {
-                     --pendingSends_;
-                     const QString name = nameOf(to);
-                     QString line;
-                     QString result;
-                     switch (*outcome) {
-                     case SendOutcome::Sent:
-                         line = strings_.text(LanguageKey::msgMessageSent);
-                         result = QStringLiteral("sent");
-                         break;
-                     case SendOutcome::Offline:
-                         line = strings_.format(LanguageKey::msgOffline, {name, text});
-                         result = QStringLiteral("offline");
-                         if (contacts_.contains(to))
-                             contacts_[to].online = false;
-                         break;
-                     case SendOutcome::NotSent:
-                         line = strings_.text(LanguageKey::msgNoReponse);
-                         result = QStringLiteral("failed");
-                         break;
-                     }
-                     out_.emitEvent(QStringLiteral("send"), line,
-                                    {{QStringLiteral("to"), to},
-                                     {QStringLiteral("text"), text},
-                                     {QStringLiteral("outcome"), result}});
-                     if (quitRequested_ && pendingSends_ == 0)
-                         signOut();
-                 });
+    workers_.sendMessage(sender_, to, text, [this, to, text](SendOutcome outcome) {
+        --pendingSends_;
+        const QString name = nameOf(to);
+        QString line;
+        QString result;
+        switch (outcome) {
+        case SendOutcome::Sent:
+            line = strings_.text(LanguageKey::msgMessageSent);
+            result = QStringLiteral("sent");
+            break;
+        case SendOutcome::Offline:
+            line = strings_.format(LanguageKey::msgOffline, {name, text});
+            result = QStringLiteral("offline");
+            if (contacts_.contains(to))
+                contacts_[to].online = false;
+            break;
+        case SendOutcome::NotSent:
+            line = strings_.text(LanguageKey::msgNoReponse);
+            result = QStringLiteral("failed");
+            break;
+        }
+        out_.emitEvent(QStringLiteral("send"), line,
+                       {{QStringLiteral("to"), to},
+                        {QStringLiteral("text"), text},
+                        {QStringLiteral("outcome"), result}});
+        if (quitRequested_ && pendingSends_ == 0)
+            signOut();
+    });
 }
 
 void ConsoleFrontEnd::inputClosed() {

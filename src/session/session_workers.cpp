@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <memory>
 
 #include "chat/poll_thread.h"
 #include "session/http_layer.h"
@@ -44,6 +45,31 @@ void SessionWorkers::run(std::function<void()> body, std::function<void()> done)
             done();
     });
     thread->start();
+}
+
+void SessionWorkers::sendMessage(ChatSender& sender, const QString& to, const QString& text,
+                                 std::function<void(SendOutcome)> done) {
+    sends_.push_back({&sender, to, text, std::move(done)});
+    if (!sending_)
+        sendNext();
+}
+
+void SessionWorkers::sendNext() {
+    if (sends_.empty()) {
+        sending_ = false;
+        return;
+    }
+    sending_ = true;
+    PendingSend next = std::move(sends_.front());
+    sends_.pop_front();
+    auto outcome = std::make_shared<SendOutcome>(SendOutcome::NotSent);
+    run([sender = next.sender, to = next.to, text = next.text,
+         outcome] { *outcome = sender->send(to, text); },
+        [this, outcome, done = std::move(next.done)] {
+            if (done)
+                done(*outcome);
+            sendNext();
+        });
 }
 
 void SessionWorkers::startSignIn(SignInHooks hooks) {

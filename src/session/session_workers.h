@@ -11,9 +11,11 @@
 #include <QObject>
 #include <QPointer>
 #include <QThread>
+#include <deque>
 #include <functional>
 
 #include "chat/history.h"
+#include "chat/send_message.h"
 #include "contacts/buddy_thread.h"
 #include "session/sign_in.h"
 
@@ -43,14 +45,30 @@ public:
     // of the service on a worker and calls done. No session event is posted.
     void signOut(std::function<void()> done);
 
+    // Sends one chat message through sender on a worker; done gets the outcome on this thread.
+    // Messages go out one at a time in the order they were given, so a quick second message
+    // never overtakes the first.
+    void sendMessage(ChatSender& sender, const QString& to, const QString& text,
+                     std::function<void(SendOutcome)> done);
+
     // Runs body on a tracked worker thread; done (if any) runs on this thread afterwards.
     void run(std::function<void()> body, std::function<void()> done = {});
 
 private:
+    struct PendingSend {
+        ChatSender* sender;
+        QString to;
+        QString text;
+        std::function<void(SendOutcome)> done;
+    };
+    void sendNext();
+
     SessionState& state_;
     HttpLayer& http_;
     QueuedEventSink& sink_;
     QList<QPointer<QThread>> threads_;
+    std::deque<PendingSend> sends_;
+    bool sending_ = false;
 };
 
 } // namespace quillo
