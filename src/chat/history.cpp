@@ -106,8 +106,7 @@ void ReplayHistory(const QString& homePage, SessionState& state, HttpLayer& http
     const QString display = after.first(pair + 1).toString();
 
     const QString userId = state.UserId.get();
-    // The history answers repeat the page's last lines: each line is handed over once. The
-    // page escapes a text once more than the answers do, so lines are compared decoded.
+    // The history answers repeat the page's last lines: each line is handed over once.
     QSet<QString> shown;
     auto deliver = [&state, &shown](std::unique_ptr<TMSg> record) {
         const QString key = record->FromId + u'\n' + record->To + u'\n' + record->Time + u'\n' +
@@ -118,9 +117,13 @@ void ReplayHistory(const QString& homePage, SessionState& state, HttpLayer& http
         if (SessionEventSink* mainWindow = state.MainWindow.load())
             mainWindow->sendMessage(std::move(record));
     };
+    // A page line sits in a script string, escaped once more than the same line in an answer
+    // ("a/b" is a\\\/b there and a\/b here). It is brought to the answers' form, so that the
+    // front end gets one form and a repeated line compares equal.
     std::vector<std::unique_ptr<TMSg>> pageLines;
     const QString rest =
         ParseHistory(display, userId, escapedName, [&pageLines](std::unique_ptr<TMSg> record) {
+            record->Text = StripBackslashEscapes(record->Text);
             pageLines.push_back(std::move(record));
         });
     const QStringList ids = ConversationsWithMore(rest);
@@ -135,6 +138,14 @@ void ReplayHistory(const QString& homePage, SessionState& state, HttpLayer& http
         else
             deliver(std::move(record));
     }
+    auto deliverWaiting = [&waiting, &deliver](const QString& id) {
+        const auto held = waiting.find(id);
+        if (held == waiting.end())
+            return;
+        for (std::unique_ptr<TMSg>& record : held->second)
+            deliver(std::move(record));
+        waiting.erase(held);
+    };
 
     state.HistoryLoading = true;
     for (qsizetype i = 0; i < ids.size() && !state.Stopping; ++i) {
@@ -144,12 +155,11 @@ void ReplayHistory(const QString& homePage, SessionState& state, HttpLayer& http
         if (i == ids.size() - 1)
             state.HistoryLoading = false;
         ParseHistory(answer, userId, escapedName, deliver);
-        if (const auto held = waiting.find(ids[i]); held != waiting.end()) {
-            for (std::unique_ptr<TMSg>& record : held->second)
-                deliver(std::move(record));
-            waiting.erase(held);
-        }
+        deliverWaiting(ids[i]);
     }
+    // A replay cut short by sign-out still hands over the page's lines it held back.
+    for (const QString& id : ids)
+        deliverWaiting(id);
     state.HistoryLoading = false;
 }
 

@@ -36,7 +36,8 @@ QStringList ConversationsWithMore(QStringView rest);
 
 // Replays the conversations of the signed-in home page, each in its order: the page's last
 // lines of a conversation that has more wait for its history. A line that comes again (the
-// page's last lines are also in the history answers) is handed over once.
+// page's last lines are also in the history answers) is handed over once. Every record's text
+// is in the answers' escaped form (the page's lines lose the script string's extra level).
 void ReplayHistory(const QString& homePage, SessionState& state, HttpLayer& http,
                    const EscapedNameLookup& escapedName);
 

@@ -13,6 +13,12 @@ struct ControlError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+bool ControlHostAllowed(const Exchange& exchange) {
+    const std::string& host = exchange.host;
+    return host == "127.0.0.1" || host == "localhost" || host == "[::1]" ||
+           ClassifyHost(exchange.backend.urls.names(), host).kind != HostKind::Unknown;
+}
+
 void Reply(Exchange& exchange, const Json& body, int status = 200) {
     exchange.Text(body.dump(1, ' ', false, Json::error_handler_t::replace) + "\n",
                   "application/json; charset=utf-8", status);
@@ -141,16 +147,16 @@ void Act(Exchange& exchange) {
         const std::string text = send->value("text", std::string());
         // A count sends that many messages at once, numbered " #1", " #2", ... after the text.
         const auto count_field = send->find("count");
-        int count = 1;
+        std::int64_t count = 1;
         if (count_field != send->end()) {
-            if (!count_field->is_number_integer() || count_field->get<int>() < 1 ||
-                count_field->get<int>() > 100000) {
+            if (!count_field->is_number_integer() || count_field->get<std::int64_t>() < 1 ||
+                count_field->get<std::int64_t>() > 100000) {
                 throw ControlError("\"count\" must be a whole number from 1 to 100000");
             }
-            count = count_field->get<int>();
+            count = count_field->get<std::int64_t>();
         }
         auto delivery = ServiceState::Delivery::Unknown;
-        for (int i = 1; i <= count; ++i) {
+        for (std::int64_t i = 1; i <= count; ++i) {
             const std::string numbered =
                 count_field == send->end() ? text : text + " #" + std::to_string(i);
             delivery = backend.state.SendChat(as, to, numbered, NowMillis(), "");
@@ -323,6 +329,19 @@ void HandleControl(Exchange& exchange) {
         rest.erase(0, 1);
     }
     const bool post = exchange.request.method == "POST";
+    // A web page in the same browser could otherwise drive the control interface: a foreign
+    // Host (DNS rebinding) is refused, and a change must come as JSON, which a page cannot
+    // post to another origin without asking first.
+    if (!ControlHostAllowed(exchange)) {
+        Reply(exchange,
+              Json::object({{"error", "the control interface answers its own names only"}}), 403);
+        return;
+    }
+    if (post &&
+        !exchange.request.get_header_value("Content-Type").starts_with("application/json")) {
+        Reply(exchange, Json::object({{"error", "control requests are application/json"}}), 415);
+        return;
+    }
     try {
         if (rest.empty() || rest == "index.html") {
             exchange.Html(ControlPageHtml());

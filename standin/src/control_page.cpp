@@ -47,7 +47,7 @@ function say(text, cls) {
   log.scrollTop = log.scrollHeight;
 }
 async function post(path, body) {
-  const answer = await fetch('/__control/' + path, {method: 'POST', body: JSON.stringify(body)});
+  const answer = await fetch('/__control/' + path, {method: 'POST', headers: {'Content-Type': 'application/json'}, body: JSON.stringify(body)});
   return answer.json();
 }
 async function act(what) {

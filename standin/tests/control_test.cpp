@@ -168,12 +168,23 @@ TEST_F(ControlTest, ResetForgetsSessionsRecordsAndFaults) {
     EXPECT_EQ(log["requests"].size(), 3u); // the three requests since the reset
 }
 
-TEST_F(ControlTest, ControlPageAndStateAreServedOnAnyHost) {
+TEST_F(ControlTest, ControlAnswersItsOwnNamesAndTakesChangesAsJsonOnly) {
     Browser browser(port());
     EXPECT_THAT(browser.Get("127.0.0.1", "/__control/").body, HasSubstr("<title>Quillo stand-in"));
-    const Json state = Json::parse(browser.Get("anything.test", "/__control/state").body);
+    const Json state = Json::parse(browser.Get(kWeb, "/__control/state").body);
     EXPECT_EQ(state["accounts"].size(), 6u);
     EXPECT_EQ(state["settings"]["version"], "1.361");
+    // A rebound DNS name reaches the port but not the control interface.
+    EXPECT_EQ(browser.Get("attacker.example", "/__control/state").status, 403);
+    // A form post, as any web page may send one unasked, changes nothing.
+    EXPECT_EQ(browser.Post(kWeb, "/__control/reset", {}).status, 415);
+    EXPECT_EQ(
+        Control("POST", "/__control/act",
+                Json::object({{"as", kZoe},
+                              {"send", {{"to", kAlice}, {"text", "x"}, {"count", 4294967297}}}}))
+            .status,
+        400)
+        << "a count beyond 32 bits is refused, not wrapped";
     const Reply unknown = browser.Get("elsewhere.test", "/x?<script>");
     EXPECT_EQ(unknown.status, 404);
     EXPECT_EQ(browser.Get("<b>", "/").body.find("<b>"), std::string::npos);

@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
@@ -47,9 +48,17 @@ public:
         process_.waitForBytesWritten(1000);
     }
 
-    // The next event that satisfies match, skipping others (all are kept in seen()); an empty
+    // The first event that satisfies match and was not returned before, in the order printed,
+    // whether it came already or comes within timeoutMs (events that work on other threads
+    // print, such as a typing notice and a send outcome, may come in either order); an empty
     // object when none comes in time.
     QJsonObject next(const std::function<bool(const QJsonObject&)>& match, int timeoutMs = 10000) {
+        for (qsizetype i = 0; i < seen_.size(); ++i) {
+            if (!returned_.contains(i) && match(seen_[i])) {
+                returned_.insert(i);
+                return seen_[i];
+            }
+        }
         QElapsedTimer clock;
         clock.start();
         for (;;) {
@@ -58,8 +67,10 @@ public:
                 const QJsonObject event = QJsonDocument::fromJson(line).object();
                 EXPECT_FALSE(event.isEmpty()) << "every line is one JSON object: " << line.data();
                 seen_.append(event);
-                if (match(event))
+                if (match(event)) {
+                    returned_.insert(seen_.size() - 1);
                     return event;
+                }
             }
             if (clock.elapsed() > timeoutMs || process_.state() == QProcess::NotRunning)
                 return {};
@@ -71,13 +82,13 @@ public:
                     timeoutMs);
     }
 
-    const QList<QJsonObject>& seen() const { return seen_; }
     QProcess& process() { return process_; }
 
 private:
     QTemporaryDir home_;
     QProcess process_;
     QList<QJsonObject> seen_;
+    QSet<qsizetype> returned_;
 };
 
 } // namespace

@@ -38,7 +38,7 @@ QString info(const char* id, const char* name) {
 
 // Friends 1, 2, 3 named A, B, C; 2 and 9 online; the user information names the user (1000)
 // and the two online contacts.
-QString partExampleAnswer() {
+QString twoOnlineOneStrangerAnswer() {
     const QString infos = info("1000", "Me") + u',' + info("2", "B") + u',' + info("9", "D");
     return buddyAnswer(R"("2":{"i":false},"9":{"i":true})", infos.toUtf8().constData());
 }
@@ -59,7 +59,7 @@ QString friendPage(const QStringList& entries) {
 } // namespace
 
 TEST(BuddyList, FullFormMarksFriendsAndAddsOnlineStrangersNamedInTheAnswer) {
-    const OnlineSet online = OnlineSetOf(partExampleAnswer());
+    const OnlineSet online = OnlineSetOf(twoOnlineOneStrangerAnswer());
     ASSERT_TRUE(online.found);
     EXPECT_EQ(online.ids, lines({"2", "9"})); // the online form, in the set's order
     EXPECT_TRUE(online.tail.startsWith(u"},\"wasAvailableIDs")) << online.tail.toStdString();
@@ -128,7 +128,7 @@ TEST(OnlineSetOf, OddAnswers) {
 }
 
 TEST(OnlineSetOf, TruncatedAnswersKeepToWholeIds) {
-    const QString full = partExampleAnswer();
+    const QString full = twoOnlineOneStrangerAnswer();
     for (qsizetype length = 0; length < full.size(); ++length) {
         const OnlineSet online = OnlineSetOf(full.left(length));
         for (const QString& id : online.ids)

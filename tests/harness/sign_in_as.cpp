@@ -12,6 +12,7 @@ bool SignInAs(SessionState& state, HttpLayer& http, const QString& email, const 
     state.Password.set(password);
     RecordingSink sink;
     SignInThread(state, http, &sink, {});
+    state.MainWindow = nullptr; // the sign-in kept its sink, which ends here
     if (sink.events() != QList<std::pair<int, int>>{{1, 1}})
         return false;
     http.ServiceGet(QStringLiteral("/home.php"), QString());

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QThread>
 #include <algorithm>
 
 #include "session/http_transfer.h"
@@ -109,6 +110,17 @@ bool StandInProcess::sessionAlive(const QString& postFormId) {
     return std::any_of(sessions.begin(), sessions.end(), [&](const QJsonValue& s) {
         return s[u"post_form_id"].toString() == postFormId;
     });
+}
+
+bool StandInProcess::waitForHeldPolls(int count, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (controlGet(QStringLiteral("state"))[u"held_polls"].toInt() < count) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(5);
+    }
+    return true;
 }
 
 QJsonArray StandInProcess::records(const QString& kind) {

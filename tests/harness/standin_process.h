@@ -47,6 +47,8 @@ public:
     // True while the service lists the session that handed out postFormId (it lists live
     // sessions only).
     bool sessionAlive(const QString& postFormId);
+    // Waits until the service holds at least count long polls; false after timeoutMs.
+    bool waitForHeldPolls(int count, int timeoutMs = 5000);
     // What the service recorded of one kind: "chat", "posts", "reports" or "history".
     QJsonArray records(const QString& kind);
 

@@ -176,7 +176,7 @@ TEST_F(SignInTest, DroppingTheChannelEndsAHeldPollAtOnce) {
     QElapsedTimer sinceDrop;
     QThread* poller = QThread::create([&] { answer = http_->ChannelGet(held, QString()); });
     poller->start();
-    QThread::msleep(300);
+    EXPECT_TRUE(standin_.waitForHeldPolls(1)) << "the poll must be held before it is dropped";
     sinceDrop.start();
     http_->DropChannelConnection();
     ASSERT_TRUE(poller->wait(5000));

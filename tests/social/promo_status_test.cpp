@@ -71,8 +71,11 @@ TEST_F(PromoTest, YesPostsOncePerDayAndSharesTheLinkAtFirstUseOnly) {
     EXPECT_EQ(questions_.size(), 1);
     EXPECT_EQ(questions_.constFirst(), strings_.text(LanguageKey::msgPromote));
     EXPECT_EQ(newPosts(), (QStringList{"status has signed into", "share_stage", "share"}));
-    EXPECT_EQ(ReadAccountConsent(store_, kEmail, settings_).value(), false)
-        << "the answer is stored under the address";
+    Settings fresh; // as at the next start
+    const StoreResult<bool> firstUse = ReadAccountConsent(store_, kEmail, fresh);
+    EXPECT_TRUE(firstUse.ok());
+    EXPECT_FALSE(firstUse.value()) << "the answer is stored under the address";
+    EXPECT_TRUE(fresh.ShowStatus) << "and it was Yes";
     PostSignOutStatus(context_);
     EXPECT_EQ(newPosts(), (QStringList{"status has signed out"}));
 

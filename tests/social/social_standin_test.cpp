@@ -140,8 +140,12 @@ TEST_F(SocialTest, LinkShareGoesThroughTheAttachmentStage) {
     EXPECT_EQ(share.kind, u"share");
     EXPECT_EQ(share.path, u"/ajax/profile/composer.php");
     EXPECT_EQ(share.field(QStringLiteral("attachment[params][url]")), url);
-    EXPECT_NE(share.field(QStringLiteral("attachment[params][title]")), QString())
-        << "the title the stage offered goes back";
+    EXPECT_EQ(share.field(QStringLiteral("attachment[params][title]")),
+              u"Quillo for Facebook - it's chat, on your desktop")
+        << "the title the stage offered goes back, its &#039; undone";
+    EXPECT_EQ(share.field(QStringLiteral("attachment[params][summary]")),
+              u"Chat with your Facebook friends without a browser: tabs, emoticons, logs &amp; "
+              u"notifications.");
     EXPECT_EQ(share.field(QStringLiteral("comment_text")), u"'");
     EXPECT_EQ(share.field(QStringLiteral("composer_id")),
               recorded[0].field(QStringLiteral("composer_id")));
