@@ -24,10 +24,10 @@
 #include "chat/typing_notice.h"
 #include "harness/demo_accounts.h"
 #include "harness/sign_in_as.h"
-#include "harness/standin_process.h"
 #include "session/http_layer.h"
 #include "session/session_event.h"
 #include "session/session_state.h"
+#include "standin_bench_main.h"
 
 using namespace quillo;
 using quillo::test::kAlice;
@@ -35,11 +35,6 @@ using quillo::test::kZoe;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-test::StandInProcess& standin() {
-    static test::StandInProcess process;
-    return process;
-}
 
 // The front end of the benchmark: when each message arrived, and its text.
 class TimedSink : public SessionEventSink, public TypingNoticeSink {
@@ -199,14 +194,5 @@ BENCHMARK(BM_MessageBurst)->Iterations(1)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    if (!standin().started()) {
-        std::fprintf(stderr, "the stand-in did not start: %s\n", qPrintable(standin().problem()));
-        return 1;
-    }
-    standin().control(QStringLiteral("settings"), {{"hold_ms", 30000}});
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarksAgainstStandIn(argc, argv);
 }

@@ -9,32 +9,22 @@
 #include <cstdio>
 
 #include "harness/recording_sink.h"
-#include "harness/standin_process.h"
 #include "session/http_layer.h"
 #include "session/session_state.h"
 #include "session/sign_in.h"
+#include "standin_bench_main.h"
 
 using namespace quillo;
 
 namespace {
 
-test::StandInProcess& standin() {
-    static test::StandInProcess process;
-    return process;
-}
-
-// The number of the last request the stand-in saw, and how many service requests came since.
+// The number of the last request the stand-in saw, and how many came since (the stand-in does
+// not log its control requests).
 qint64 lastRequestNumber() {
     return standin().controlGet(QStringLiteral("requests"))[u"last"].toInteger();
 }
 qint64 serviceRequestsSince(qint64 number) {
-    qint64 count = 0;
-    for (const QJsonValue& r :
-         standin()
-             .controlGet(QStringLiteral("requests?since=%1").arg(number))[u"requests"]
-             .toArray())
-        count += r[u"path"].toString().startsWith(QStringLiteral("/__control")) ? 0 : 1;
-    return count;
+    return standin().requests(QStringLiteral("since=%1").arg(number)).size();
 }
 
 void BM_SignIn(benchmark::State& bench) {
@@ -104,14 +94,5 @@ BENCHMARK(BM_DropChannelConnection)
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    if (!standin().started()) {
-        fprintf(stderr, "the stand-in did not start: %s\n", qPrintable(standin().problem()));
-        return 1;
-    }
-    standin().control(QStringLiteral("settings"), {{"hold_ms", 30000}});
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarksAgainstStandIn(argc, argv);
 }

@@ -51,9 +51,7 @@ protected:
     QStringList historyRequests() {
         QStringList ids;
         const QJsonArray requests =
-            standin_.controlGet(QStringLiteral("requests?path=/ajax/chat/history.php"))
-                .object()[u"requests"]
-                .toArray();
+            standin_.requests(QStringLiteral("path=/ajax/chat/history.php"));
         for (const QJsonValue& r : requests)
             for (const QJsonValue& pair : r[u"query"].toArray())
                 if (pair[0].toString() == u"id")
@@ -129,10 +127,7 @@ TEST_F(HistoryTest, ClearingAConversationRemovesItFromTheService) {
     ASSERT_EQ(cleared.size(), 1);
     EXPECT_EQ(QString::number(cleared[0][u"cleared"].toInteger()), kZoe);
 
-    const QJsonArray posts =
-        standin_.controlGet(QStringLiteral("requests?path=/ajax/chat/settings.php"))
-            .object()[u"requests"]
-            .toArray();
+    const QJsonArray posts = standin_.requests(QStringLiteral("path=/ajax/chat/settings.php"));
     ASSERT_EQ(posts.size(), 1);
     EXPECT_EQ(posts[0][u"form"].toArray(),
               (QJsonArray{QJsonArray{"clear_history_id", kZoe},

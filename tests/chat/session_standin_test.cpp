@@ -66,8 +66,7 @@ protected:
     // How many later polls (not the first of a channel) asked with seqSuffix in their target.
     int channelPollsFor(const QString& seqSuffix) {
         int polls = 0;
-        const QJsonArray requests =
-            standin_.controlGet(QStringLiteral("requests")).object()[u"requests"].toArray();
+        const QJsonArray requests = standin_.requests();
         for (const QJsonValue& r : requests)
             polls += r[u"target"].toString().contains(u"/false/") &&
                      r[u"target"].toString().contains(seqSuffix);

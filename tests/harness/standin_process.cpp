@@ -123,6 +123,12 @@ bool StandInProcess::waitForHeldPolls(int count, int timeoutMs) {
     return true;
 }
 
+QJsonArray StandInProcess::requests(const QString& query) {
+    const QString path =
+        query.isEmpty() ? QStringLiteral("requests") : QStringLiteral("requests?") + query;
+    return controlGet(path)[u"requests"].toArray();
+}
+
 QJsonArray StandInProcess::records(const QString& kind) {
     return controlGet(QStringLiteral("records?kind=") + kind).array();
 }

@@ -49,6 +49,9 @@ public:
     bool sessionAlive(const QString& postFormId);
     // Waits until the service holds at least count long polls; false after timeoutMs.
     bool waitForHeldPolls(int count, int timeoutMs = 5000);
+    // The requests the service saw (control requests aside), filtered by query such as
+    // "path=/login.php" or "since=N".
+    QJsonArray requests(const QString& query = {});
     // What the service recorded of one kind: "chat", "posts", "reports" or "history".
     QJsonArray records(const QString& kind);
 

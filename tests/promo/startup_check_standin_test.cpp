@@ -34,10 +34,7 @@ protected:
     }
 
     qsizetype requestsTo(const char* path) {
-        return standin_
-            .controlGet(QStringLiteral("requests?path=") + QLatin1String(path))[u"requests"]
-            .toArray()
-            .size();
+        return standin_.requests(QStringLiteral("path=") + QLatin1String(path)).size();
     }
 
     StandInProcess standin_;

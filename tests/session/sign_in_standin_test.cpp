@@ -213,8 +213,7 @@ TEST(SignInTls, LoginFormPostedOverVerifiedTls) {
     SignInThread(state, http, &sink, {});
     EXPECT_EQ(sink.events(), (QList<std::pair<int, int>>{{1, 1}}));
     bool sawTls = false;
-    for (const QJsonValue& r :
-         standin.controlGet(QStringLiteral("requests?path=/login.php"))[u"requests"].toArray())
+    for (const QJsonValue& r : standin.requests(QStringLiteral("path=/login.php")))
         sawTls = sawTls || r[u"scheme"].toString() == u"https";
     EXPECT_TRUE(sawTls) << "the credentials went over TLS";
 
