@@ -1,7 +1,6 @@
 // The service's AJAX endpoints under /ajax/: every one checks the session cookies and the
 // anti-forgery tokens that its page sent with it, as the service did.
 #include <algorithm>
-#include <charconv>
 
 #include "chat_items.h"
 #include "exchange.h"
@@ -32,11 +31,7 @@ std::optional<Session> Authorise(Exchange& exchange, TokenRule rule) {
 }
 
 std::int64_t NumberField(const Exchange& exchange, std::string_view name, std::int64_t fallback) {
-    const std::string text = exchange.Field(name).value_or("");
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return (error == std::errc() && end == text.data() + text.size() && !text.empty()) ? value
-                                                                                       : fallback;
+    return ParseInteger(exchange.Field(name).value_or("")).value_or(fallback);
 }
 
 void Reconnect(Exchange& exchange) {
@@ -157,15 +152,8 @@ void SendMessage(Exchange& exchange) {
     if (to) {
         delivery = backend.state.SendChat(session->user, *to, text, client_time, msg_id);
     }
-    Json record;
-    record["from"] = session->user;
-    record["to"] = to.value_or(0);
-    record["text"] = text;
-    record["msg_id"] = msg_id;
-    record["client_time"] = client_time;
-    record["delivered"] = delivery == ServiceState::Delivery::Delivered;
-    record["via"] = "web";
-    backend.recorder.Add("chat", std::move(record));
+    RecordChat(backend, session->user, to.value_or(0), text,
+               Json::object({{"msg_id", msg_id}, {"client_time", client_time}}), delivery, "web");
     if (delivery == ServiceState::Delivery::Delivered) {
         exchange.Ajax(OkAnswer(Json::array()));
     } else {
@@ -318,9 +306,8 @@ void HandleAjax(Exchange& exchange) {
             return;
         }
     }
-    exchange.response.status = 404;
-    exchange.Ajax(ErrorAnswer(1346001, "Page Not Found", "The page you requested was not found."));
-    exchange.response.status = 404;
+    exchange.Ajax(ErrorAnswer(1346001, "Page Not Found", "The page you requested was not found."),
+                  404);
 }
 
 } // namespace quillo::standin

@@ -1,5 +1,4 @@
 // The channel hosts "0.channelNN.<base domain>": long polls for a user's channel items.
-#include <charconv>
 
 #include "exchange.h"
 
@@ -42,26 +41,19 @@ std::optional<PollRequest> ParsePollPath(std::string_view path) {
     if (equals == std::string_view::npos) {
         return std::nullopt;
     }
-    PollRequest poll;
     const auto user = ParseId(path.substr(0, equals));
-    const std::string_view seq = path.substr(equals + 1);
-    const auto [end, error] = std::from_chars(seq.data(), seq.data() + seq.size(), poll.seq);
-    if (!user || seq.empty() || error != std::errc() || end != seq.data() + seq.size()) {
+    const auto seq = ParseInteger(path.substr(equals + 1));
+    if (!user || !seq) {
         return std::nullopt;
     }
-    poll.user = *user;
-    return poll;
-}
-
-void Answer(Exchange& exchange, const std::string& json_text) {
-    exchange.Text("for (;;);" + json_text, "application/x-javascript; charset=utf-8");
+    return PollRequest{*user, *seq};
 }
 
 } // namespace
 
 void HandleChannelHost(Exchange& exchange) {
     Backend& backend = exchange.backend;
-    if (exchange.path == "/iframe/11" || exchange.path.starts_with("/iframe/")) {
+    if (exchange.path.starts_with("/iframe/")) {
         exchange.Html("<html><head><script type=\"text/javascript\">document.domain = \"" +
                       backend.urls.names().base_domain +
                       "\";</script></head><body></body></html>\n");
@@ -85,19 +77,19 @@ void HandleChannelHost(Exchange& exchange) {
         answer["t"] = "msg";
         answer["c"] = "p_" + std::to_string(poll->user);
         answer["ms"] = outcome.items;
-        Answer(exchange, ServiceJsonText(answer));
+        exchange.Ajax(answer);
         break;
     }
     case Channel::PollOutcome::Kind::Continue:
-        Answer(exchange, "{\"t\":\"continue\"}");
+        exchange.AjaxText("{\"t\":\"continue\"}");
         break;
     case Channel::PollOutcome::Kind::Refresh:
         // Written by hand: the service put a space after the comma here.
-        Answer(exchange, "{\"t\":\"refresh\", \"seq\":" + std::to_string(outcome.seq) + "}");
+        exchange.AjaxText("{\"t\":\"refresh\", \"seq\":" + std::to_string(outcome.seq) + "}");
         break;
     case Channel::PollOutcome::Kind::Gone:
         // The session ended or the channel moved: the client must ask the web host anew.
-        Answer(exchange, "{\"t\":\"refresh\"}");
+        exchange.AjaxText("{\"t\":\"refresh\"}");
         break;
     }
 }

@@ -160,13 +160,7 @@ void Act(Exchange& exchange) {
             const std::string numbered =
                 count_field == send->end() ? text : text + " #" + std::to_string(i);
             delivery = backend.state.SendChat(as, to, numbered, NowMillis(), "");
-            Json record;
-            record["from"] = as;
-            record["to"] = to;
-            record["text"] = numbered;
-            record["delivered"] = delivery == ServiceState::Delivery::Delivered;
-            record["via"] = "control";
-            backend.recorder.Add("chat", std::move(record));
+            RecordChat(backend, as, to, numbered, Json::object(), delivery, "control");
         }
         results["send"] = DeliveryName(delivery);
     }

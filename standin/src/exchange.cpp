@@ -18,8 +18,12 @@ void Exchange::Text(std::string body, const std::string& content_type, int statu
     response.set_content(std::move(body), content_type.c_str());
 }
 
-void Exchange::Ajax(const Json& answer) {
-    Text(AjaxAnswer(answer), "application/x-javascript; charset=utf-8");
+void Exchange::Ajax(const Json& answer, int status) {
+    Text(AjaxAnswer(answer), "application/x-javascript; charset=utf-8", status);
+}
+
+void Exchange::AjaxText(const std::string& json_text, int status) {
+    Text(std::string(kAjaxPrefix) + json_text, "application/x-javascript; charset=utf-8", status);
 }
 
 void Exchange::Redirect(const std::string& location, int status) {
@@ -31,6 +35,20 @@ void Exchange::Redirect(const std::string& location, int status) {
 void Exchange::SetCookie(const std::string& name, const std::string& value, std::time_t expires) {
     response.set_header("Set-Cookie", name + "=" + value + "; expires=" + CookieDate(expires) +
                                           "; path=/; domain=" + backend.urls.CookieDomain());
+}
+
+void RecordChat(Backend& backend, UserId from, UserId to, const std::string& text,
+                const Json& extra, ServiceState::Delivery delivery, std::string_view via) {
+    Json record;
+    record["from"] = from;
+    record["to"] = to;
+    record["text"] = text;
+    for (const auto& [key, value] : extra.items()) {
+        record[key] = value;
+    }
+    record["delivered"] = delivery == ServiceState::Delivery::Delivered;
+    record["via"] = via;
+    backend.recorder.Add("chat", std::move(record));
 }
 
 } // namespace quillo::standin

@@ -55,11 +55,18 @@ struct Exchange {
     void Html(std::string body, int status = 200);
     void Text(std::string body, const std::string& content_type, int status = 200);
     // An AJAX answer in the service's style.
-    void Ajax(const Json& answer);
+    void Ajax(const Json& answer, int status = 200);
+    // The same for an answer written by hand (the service wrote some of its own way).
+    void AjaxText(const std::string& json_text, int status = 200);
     void Redirect(const std::string& location, int status = 302);
     // A Set-Cookie line with expiry, path and the service's cookie domain.
     void SetCookie(const std::string& name, const std::string& value, std::time_t expires);
 };
+
+// Logs a chat message under "chat": sender, receiver, text, the fields of extra, whether it
+// was delivered, and how it came in (via "web" or "control").
+void RecordChat(Backend& backend, UserId from, UserId to, const std::string& text,
+                const Json& extra, ServiceState::Delivery delivery, std::string_view via);
 
 void HandleWebHost(Exchange& exchange);
 void HandleAjax(Exchange& exchange);

@@ -66,10 +66,6 @@ std::string Urls::Picture(UserId id, char size, std::string_view format) const {
     return Http(names_.picture) + "/pics/" + size + std::to_string(id) + "." + std::string(format);
 }
 
-std::string Urls::ChannelHost(std::string_view channel) const {
-    return "0." + std::string(channel) + "." + names_.base_domain;
-}
-
 std::string Urls::Maker(std::string_view path) const {
     return Http(names_.maker_web) + std::string(path);
 }

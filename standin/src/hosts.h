@@ -37,7 +37,6 @@ public:
     Urls(HostNames names, int public_http_port, int public_https_port, bool tls);
 
     const HostNames& names() const { return names_; }
-    bool tls() const { return tls_; }
 
     std::string Http(std::string_view host) const;
     std::string Https(std::string_view host) const;
@@ -48,7 +47,6 @@ public:
     std::string LoginAction() const;
     // size 'q' (50 by 50 square) or 'n' (200 by 150); format jpg, png or gif.
     std::string Picture(UserId id, char size, std::string_view format) const;
-    std::string ChannelHost(std::string_view channel) const;
     std::string Maker(std::string_view path) const;
     std::string Banner(std::string_view path) const;
     std::string CookieDomain() const { return "." + names_.base_domain; }

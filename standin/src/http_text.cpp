@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <chrono>
@@ -148,10 +149,6 @@ std::string HostOf(const httplib::Request& request) {
     return Lowered(Trimmed(host));
 }
 
-std::string PathOf(std::string_view target) {
-    return std::string(target.substr(0, target.find('?')));
-}
-
 std::string CookieDate(std::time_t when) {
     std::tm parts{};
     gmtime_r(&when, &parts);
@@ -191,8 +188,11 @@ std::int64_t NowMillis() {
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-std::optional<std::uint64_t> ParseId(std::string_view text) {
-    std::uint64_t value = 0;
+namespace {
+
+template <typename Number>
+std::optional<Number> WholeNumber(std::string_view text) {
+    Number value = 0;
     if (text.empty()) {
         return std::nullopt;
     }
@@ -201,6 +201,25 @@ std::optional<std::uint64_t> ParseId(std::string_view text) {
         return std::nullopt;
     }
     return value;
+}
+
+bool SameLetter(char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
+}
+
+} // namespace
+
+std::optional<std::uint64_t> ParseId(std::string_view text) {
+    return WholeNumber<std::uint64_t>(text);
+}
+
+std::optional<std::int64_t> ParseInteger(std::string_view text) {
+    return WholeNumber<std::int64_t>(text);
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), SameLetter);
 }
 
 std::string Trimmed(std::string_view text) {
@@ -221,15 +240,11 @@ bool GlobMatch(std::string_view pattern, std::string_view text) {
     std::size_t t = 0;
     std::size_t star = std::string_view::npos;
     std::size_t resume = 0;
-    auto same = [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) ==
-               std::tolower(static_cast<unsigned char>(b));
-    };
     while (t < text.size()) {
         if (p < pattern.size() && pattern[p] == '*') {
             star = p++;
             resume = t;
-        } else if (p < pattern.size() && same(pattern[p], text[t])) {
+        } else if (p < pattern.size() && SameLetter(pattern[p], text[t])) {
             ++p;
             ++t;
         } else if (star != std::string_view::npos) {

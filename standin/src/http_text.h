@@ -42,9 +42,6 @@ std::string EscapeEntities(std::string_view text, bool quotes);
 // The Host header without port, lower-cased; empty when there is none.
 std::string HostOf(const httplib::Request& request);
 
-// The path of a request target, without the query.
-std::string PathOf(std::string_view target);
-
 // "Thu, 10-Dec-2009 10:00:00 GMT": the cookie date format the service used.
 std::string CookieDate(std::time_t when);
 
@@ -60,6 +57,11 @@ std::int64_t NowMillis();
 
 // Reads a decimal 64-bit id; nothing for anything else.
 std::optional<std::uint64_t> ParseId(std::string_view text);
+// A whole signed decimal number, nothing before or after it; nullopt otherwise (also empty).
+std::optional<std::int64_t> ParseInteger(std::string_view text);
+
+// ASCII letters compared without regard to case.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 std::string Trimmed(std::string_view text);
 

@@ -1,21 +1,21 @@
 #include "options.h"
 
-#include <charconv>
 #include <cstdlib>
 #include <stdexcept>
+
+#include "http_text.h"
 
 namespace quillo::standin {
 
 namespace {
 
 int Number(const std::string& option, const std::string& text, int low, int high) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
+    const std::optional<std::int64_t> value = ParseInteger(text);
+    if (!value || *value < low || *value > high) {
         throw std::invalid_argument(option + " needs a whole number from " + std::to_string(low) +
                                     " to " + std::to_string(high));
     }
-    return value;
+    return static_cast<int>(*value);
 }
 
 } // namespace

@@ -13,6 +13,12 @@
 
 namespace quillo::standin {
 
+// The head of a full page (XHTML doctype, UTF-8, the title as given, already escaped, then
+// extra_head), up to and including </head>.
+std::string PageHead(std::string_view title, std::string_view extra_head = {});
+// The one-line head of the service's smaller pages.
+std::string ShortPageHead(std::string_view title);
+
 // &, <, >, " and ' as entities (' as &#039;, as the service wrote it).
 std::string HtmlEscape(std::string_view text);
 
@@ -29,7 +35,6 @@ struct HomeView {
     Account account;
     Session session;
     std::string channel;
-    std::string logout_hash;
     std::vector<ConversationSummary> conversations;
     std::map<UserId, Account> people; // the user and everybody in conversations
 };

@@ -41,7 +41,7 @@ std::string MenuBar(const Urls& urls, const HomeView& view) {
                        urls.Web("/editaccount.php?ref=mb") + "\">Settings</a></li>\n";
     if (account.logout_link) {
         html += "<li class=\"fb_menu\" id=\"fb_menu_logout\"><a href=\"" +
-                urls.Web("/logout.php?h=" + view.logout_hash + "&amp;ref=mb") +
+                urls.Web("/logout.php?h=" + view.session.logout_hash + "&amp;ref=mb") +
                 "\">Logout</a></li>\n";
     }
     html += "</ul>\n<form method=\"post\" id=\"logout_form\" action=\"" + urls.Web("/logout.php") +
@@ -49,7 +49,7 @@ std::string MenuBar(const Urls& urls, const HomeView& view) {
             "\" autocomplete=\"off\" /><input type=\"hidden\" name=\"fb_dtsg\" value=\"" +
             view.session.fb_dtsg +
             "\" autocomplete=\"off\" /><input type=\"hidden\" name=\"h\" value=\"" +
-            view.logout_hash +
+            view.session.logout_hash +
             "\" /><input type=\"hidden\" name=\"ref\" value=\"mb\" /></form>\n</div>\n";
     return html;
 }
@@ -61,7 +61,8 @@ std::string EnvScript(const Urls& urls, const HomeView& view) {
            JsString("http://static." + urls.names().base_domain + "/") +
            ",www_base:" + JsString(urls.Root() + "/") +
            ",rep_lag:2,post_form_id:" + JsString(view.session.post_form_id) +
-           ",fb_dtsg:" + JsString(view.session.fb_dtsg) + ",lhsh:" + JsString(view.logout_hash) +
+           ",fb_dtsg:" + JsString(view.session.fb_dtsg) +
+           ",lhsh:" + JsString(view.session.logout_hash) +
            ",domain:" + JsString(urls.names().base_domain) + ",locale:\"en_US\"};";
 }
 
@@ -106,7 +107,6 @@ std::string ChannelInit(const Urls& urls, const HomeView& view) {
 std::string ChatDisplayInit(const HomeView& view) {
     Json history = Json::array();
     Json tabs = Json::object();
-    tabs["history"] = Json::array();
     for (const ConversationSummary& summary : view.conversations) {
         if (summary.last) {
             const auto from = view.people.find(summary.last->from);
@@ -133,15 +133,11 @@ std::string ChatDisplayInit(const HomeView& view) {
 std::string HomePage(const Urls& urls, const HomeView& view) {
     const Account& account = view.account;
     const PageForm form = account.page_form;
-    std::string page = "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" "
-                       "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">\n"
-                       "<html xmlns=\"http://www.w3.org/1999/xhtml\" xml:lang=\"en\" lang=\"en\" "
-                       "id=\"facebook\">\n<head>\n"
-                       "<meta http-equiv=\"Content-type\" content=\"text/html; charset=utf-8\" />\n"
-                       "<title>Facebook | Home</title>\n"
-                       "<link type=\"text/css\" rel=\"stylesheet\" href=\"http://static." +
-                       urls.names().base_domain + "/rsrc.php/z9X8Y/css/common.css\" />\n</head>\n" +
-                       "<body class=\"home fbx Locale_en_US\">\n";
+    std::string page =
+        PageHead("Facebook | Home",
+                 "<link type=\"text/css\" rel=\"stylesheet\" href=\"http://static." +
+                     urls.names().base_domain + "/rsrc.php/z9X8Y/css/common.css\" />\n") +
+        "<body class=\"home fbx Locale_en_US\">\n";
     page += MenuBar(urls, view);
     page += "<div id=\"content\">\n";
 
@@ -200,10 +196,8 @@ std::string PhotosPage(const Urls& urls, const Account& account) {
                             "UIProfileImage_LARGE img\" src=\"" +
                             picture + "\" alt=\"" + HtmlEscape(account.name) +
                             "\" /></a><h2>Photos of " + HtmlEscape(account.name) + "</h2></div>";
-    std::string page = "<!DOCTYPE html>\n<html><head><meta http-equiv=\"Content-type\" "
-                       "content=\"text/html; charset=utf-8\" />"
-                       "<title>Facebook | Photos of " +
-                       HtmlEscape(account.name) + "</title></head>\n<body>\n";
+    std::string page =
+        ShortPageHead("Facebook | Photos of " + HtmlEscape(account.name)) + "<body>\n";
     if (account.page_form == PageForm::Escaped) {
         Json content;
         content["top_bar"] = bar;
@@ -217,11 +211,8 @@ std::string PhotosPage(const Urls& urls, const Account& account) {
 
 std::string ProfilePage(const Urls& urls, const Account& viewer, const Account& owner,
                         const std::string& composer_id) {
-    std::string page = "<!DOCTYPE html>\n<html><head><meta http-equiv=\"Content-type\" "
-                       "content=\"text/html; charset=utf-8\" /><title>Facebook | " +
-                       HtmlEscape(owner.name) +
-                       "</title></head>\n<body class=\"profile\">\n"
-                       "<div id=\"profile_name\"><h1>" +
+    std::string page = ShortPageHead("Facebook | " + HtmlEscape(owner.name)) +
+                       "<body class=\"profile\">\n<div id=\"profile_name\"><h1>" +
                        HtmlEscape(owner.name) + "</h1></div>\n";
     if (!composer_id.empty()) {
         const bool own = viewer.id == owner.id;
@@ -251,9 +242,7 @@ std::string HomeFilterPage(const Urls& urls, const Account& viewer,
         "<a class=\"UIComposer_AttachmentLink\" href=\"#\" "
         "onclick=\"UIComposer.getInstance(&quot;" +
         composer_id + "&quot;).attach(2309869772);\">Link</a></div>";
-    return "<!DOCTYPE html>\n<html><head><meta http-equiv=\"Content-type\" "
-           "content=\"text/html; charset=utf-8\" /><title>Facebook | Links</title></head>\n"
-           "<body class=\"home\">\n" +
+    return ShortPageHead("Facebook | Links") + "<body class=\"home\">\n" +
            Pagelet("pagelet_composer", content, Json()) +
            "<div id=\"home_stream\">Links</div>\n</body></html>\n";
 }

@@ -5,19 +5,21 @@
 
 namespace quillo::standin {
 
-namespace {
-
-std::string PageHead(std::string_view title) {
+std::string PageHead(std::string_view title, std::string_view extra_head) {
     return "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" "
            "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">\n"
            "<html xmlns=\"http://www.w3.org/1999/xhtml\" xml:lang=\"en\" lang=\"en\" "
            "id=\"facebook\">\n<head>\n"
            "<meta http-equiv=\"Content-type\" content=\"text/html; charset=utf-8\" />\n"
            "<title>" +
-           std::string(title) + "</title>\n</head>\n";
+           std::string(title) + "</title>\n" + std::string(extra_head) + "</head>\n";
 }
 
-} // namespace
+std::string ShortPageHead(std::string_view title) {
+    return "<!DOCTYPE html>\n<html><head><meta http-equiv=\"Content-type\" "
+           "content=\"text/html; charset=utf-8\" /><title>" +
+           std::string(title) + "</title></head>\n";
+}
 
 std::string HtmlEscape(std::string_view text) {
     return EscapeEntities(text, true);

@@ -18,7 +18,7 @@ std::string ServiceJsonText(const Json& value) {
 }
 
 std::string AjaxAnswer(const Json& value) {
-    return "for (;;);" + ServiceJsonText(value);
+    return std::string(kAjaxPrefix) + ServiceJsonText(value);
 }
 
 std::string JsString(std::string_view utf8) {

@@ -15,7 +15,10 @@ using Json = nlohmann::ordered_json;
 // The JSON text of value in the service's escaping, without the prefix.
 std::string ServiceJsonText(const Json& value);
 
-// An AJAX answer: "for (;;);" followed by ServiceJsonText.
+// What every AJAX and channel answer starts with, so that a page cannot run it as a script.
+inline constexpr std::string_view kAjaxPrefix = "for (;;);";
+
+// An AJAX answer: kAjaxPrefix followed by ServiceJsonText.
 std::string AjaxAnswer(const Json& value);
 
 // A quoted JavaScript string literal in the service's escaping.

@@ -1,7 +1,6 @@
 #include "service_state.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <set>
 
@@ -15,6 +14,12 @@ std::string ChannelNumbered(unsigned number) {
     char text[16];
     std::snprintf(text, sizeof text, "channel%02u", number);
     return text;
+}
+
+// Whether the conversation is the one between a and b, whoever started it.
+bool Joins(const StoredConversation& conversation, UserId a, UserId b) {
+    return (conversation.a == a && conversation.b == b) ||
+           (conversation.a == b && conversation.b == a);
 }
 
 std::string NewMsgId() {
@@ -41,6 +46,7 @@ std::string ServiceState::InitialChannel(UserId id) {
 
 void ServiceState::LoadLocked() {
     accounts_.clear();
+    channel_names_.clear();
     for (const Account& account : initial_.accounts) {
         accounts_[account.id] = account;
         channel_names_[account.id] = InitialChannel(account.id);
@@ -71,15 +77,8 @@ std::optional<Account> ServiceState::FindLogin(std::string_view email,
     std::lock_guard lock(mutex_);
     for (const auto& [id, account] : accounts_) {
         // The service matched e-mail addresses without regard to case; passwords exactly.
-        if (account.email.empty() || account.email.size() != email.size()) {
-            continue;
-        }
-        bool same = true;
-        for (std::size_t i = 0; i < email.size() && same; ++i) {
-            same = std::tolower(static_cast<unsigned char>(email[i])) ==
-                   std::tolower(static_cast<unsigned char>(account.email[i]));
-        }
-        if (same && account.password == password) {
+        if (!account.email.empty() && EqualsIgnoringCase(account.email, email) &&
+            account.password == password) {
             return account;
         }
     }
@@ -246,10 +245,14 @@ std::vector<UserId> ServiceState::OnlineFriends(UserId id) const {
     return out;
 }
 
-std::string ServiceState::ChannelName(UserId id) const {
-    std::lock_guard lock(mutex_);
+std::string ServiceState::ChannelNameLocked(UserId id) const {
     const auto found = channel_names_.find(id);
     return found == channel_names_.end() ? InitialChannel(id) : found->second;
+}
+
+std::string ServiceState::ChannelName(UserId id) const {
+    std::lock_guard lock(mutex_);
+    return ChannelNameLocked(id);
 }
 
 std::shared_ptr<Channel> ServiceState::ChannelLocked(UserId id) {
@@ -273,8 +276,7 @@ std::string ServiceState::MoveChannel(UserId id) {
     std::shared_ptr<Channel> channel;
     {
         std::lock_guard lock(mutex_);
-        const std::string old =
-            channel_names_.contains(id) ? channel_names_[id] : InitialChannel(id);
+        const std::string old = ChannelNameLocked(id);
         const unsigned number = static_cast<unsigned>(std::stoul(old.substr(7)));
         name = ChannelNumbered(number % 99 + 1);
         channel_names_[id] = name;
@@ -291,16 +293,12 @@ bool ServiceState::PollAllowed(UserId user, const std::string& channel,
         return false;
     }
     std::lock_guard lock(mutex_);
-    const auto found = channel_names_.find(user);
-    const std::string current =
-        found == channel_names_.end() ? InitialChannel(user) : found->second;
-    return current == channel;
+    return ChannelNameLocked(user) == channel;
 }
 
 StoredConversation& ServiceState::ConversationLocked(UserId a, UserId b) {
     for (StoredConversation& conversation : conversations_) {
-        if ((conversation.a == a && conversation.b == b) ||
-            (conversation.a == b && conversation.b == a)) {
+        if (Joins(conversation, a, b)) {
             return conversation;
         }
     }
@@ -383,8 +381,7 @@ void ServiceState::AnswerAsBot(UserId bot, UserId to, const std::string& text) {
 std::vector<StoredMessage> ServiceState::History(UserId a, UserId b) const {
     std::lock_guard lock(mutex_);
     for (const StoredConversation& conversation : conversations_) {
-        if ((conversation.a == a && conversation.b == b) ||
-            (conversation.a == b && conversation.b == a)) {
+        if (Joins(conversation, a, b)) {
             return conversation.messages;
         }
     }
@@ -394,8 +391,7 @@ std::vector<StoredMessage> ServiceState::History(UserId a, UserId b) const {
 void ServiceState::ClearHistory(UserId a, UserId b) {
     std::lock_guard lock(mutex_);
     for (StoredConversation& conversation : conversations_) {
-        if ((conversation.a == a && conversation.b == b) ||
-            (conversation.a == b && conversation.b == a)) {
+        if (Joins(conversation, a, b)) {
             conversation.messages.clear();
         }
     }
@@ -442,7 +438,6 @@ void ServiceState::Reset() {
     std::vector<std::shared_ptr<Channel>> channels;
     {
         std::lock_guard lock(mutex_);
-        channel_names_.clear();
         LoadLocked();
         channels = AllChannelsLocked();
     }

@@ -110,6 +110,7 @@ private:
     bool IsOnlineLocked(UserId id) const;
     const Account* AccountLocked(UserId id) const;
     std::shared_ptr<Channel> ChannelLocked(UserId id);
+    std::string ChannelNameLocked(UserId id) const;
     StoredConversation& ConversationLocked(UserId a, UserId b);
     void AnswerAsBot(UserId bot, UserId to, const std::string& text);
     std::vector<std::shared_ptr<Channel>> AllChannelsLocked() const;

@@ -20,7 +20,6 @@ HomeView BuildHomeView(Backend& backend, const Account& account, const Session& 
     view.account = account;
     view.session = session;
     view.channel = backend.state.ChannelName(account.id);
-    view.logout_hash = session.logout_hash;
     view.conversations = backend.state.OpenConversations(account.id);
     view.people[account.id] = account;
     for (const ConversationSummary& summary : view.conversations) {
