@@ -21,7 +21,6 @@
 #include <vector>
 
 #include "chat/poll_thread.h"
-#include "chat/typing_notice.h"
 #include "harness/demo_accounts.h"
 #include "harness/sign_in_as.h"
 #include "session/http_layer.h"
@@ -37,11 +36,12 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 // The front end of the benchmark: when each message arrived, and its text.
-class TimedSink : public SessionEventSink, public TypingNoticeSink {
+class TimedSink : public SessionEventSink {
 public:
     void postEvent(int, int) override {}
     using SessionEventSink::postEvent;
-    void postTypingNotice(qint64, bool) override {}
+    void postTypingNotice(ContactId, bool) override {}
+    void postBuddyList(int, BuddyList) override {}
     void sendMessage(std::unique_ptr<TMSg> record) override {
         {
             std::lock_guard lock(mutex_);
@@ -89,7 +89,7 @@ public:
                                    QStringLiteral("alice"));
         state_.MainWindow = &sink_;
         state_.PollRunning = true;
-        poll_ = std::thread([this] { PollThread(state_, http_, &sink_); });
+        poll_ = std::thread([this] { PollThread(state_, http_); });
     }
     ~PollingSession() {
         state_.Stopping = true;

@@ -7,7 +7,7 @@
 #include <QList>
 #include <QString>
 
-#include "chat/message_record.h"
+#include "session/message_record.h"
 
 namespace quillo {
 

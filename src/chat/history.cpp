@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "conversation/text_codecs.h"
+#include "session/ajax_client.h"
 #include "session/http_layer.h"
 #include "session/marker_cursor.h"
 #include "session/session_event.h"
@@ -163,13 +164,20 @@ void ReplayHistory(const QString& homePage, SessionState& state, HttpLayer& http
     state.HistoryLoading = false;
 }
 
+QString OwnLineText(QString text) {
+    text.replace(QStringLiteral("\\\\/"), QStringLiteral("/"));
+    text.replace(QStringLiteral("\\/"), QStringLiteral("/"));
+    text.replace(QStringLiteral("\\n"), QStringLiteral("<Br>"));
+    return text;
+}
+
 bool ClearHistory(HttpLayer& http, const SessionState& state, const QString& id) {
     const std::optional<QString> answer =
         http.AjaxPost(QStringLiteral("/ajax/chat/settings.php"),
                       {{QStringLiteral("clear_history_id"), id},
                        {QStringLiteral("post_form_id"), state.PostFormId.get()},
                        {QStringLiteral("post_form_id_source"), QStringLiteral("AsyncRequest")}});
-    return answer && (answer->contains(u"\"No error.\"") || answer->contains(u"\"error\":0"));
+    return AjaxSucceeded(answer);
 }
 
 } // namespace quillo

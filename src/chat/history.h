@@ -13,7 +13,7 @@
 #include <functional>
 #include <memory>
 
-#include "chat/message_record.h"
+#include "session/message_record.h"
 
 namespace quillo {
 
@@ -40,6 +40,11 @@ QStringList ConversationsWithMore(QStringView rest);
 // is in the answers' escaped form (the page's lines lose the script string's extra level).
 void ReplayHistory(const QString& homePage, SessionState& state, HttpLayer& http,
                    const EscapedNameLookup& escapedName);
+
+// The text of one of the user's own replayed lines as its conversation shows it: escaped
+// slashes become plain ones and escaped line breaks become <Br>; emoticons and decoding follow
+// as for any line.
+QString OwnLineText(QString text);
 
 // True when the service confirms that the history with contact id was cleared.
 bool ClearHistory(HttpLayer& http, const SessionState& state, const QString& id);

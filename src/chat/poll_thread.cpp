@@ -2,12 +2,11 @@
 
 #include <QRandomGenerator>
 #include <QSet>
-#include <QThread>
+#include <chrono>
 #include <deque>
 #include <exception>
 
 #include "chat/channel_answer.h"
-#include "chat/typing_notice.h"
 #include "session/http_layer.h"
 #include "session/session_event.h"
 #include "session/session_state.h"
@@ -43,10 +42,10 @@ private:
 
 class PollLoop {
 public:
-    PollLoop(SessionState& state, HttpLayer& http, TypingNoticeSink* chatWindow)
+    PollLoop(SessionState& state, HttpLayer& http)
         : state_(state)
         , http_(http)
-        , chatWindow_(chatWindow) {}
+        , channel_(http.channelClient()) {}
 
     // Runs until the session stops or this loop ends it.
     void run() {
@@ -89,7 +88,7 @@ private:
         for (int attempt = 0; attempt < 3 && answer.isEmpty(); ++attempt) {
             if (state_.Stopping)
                 return std::nullopt;
-            answer = http_.ChannelGet(url, state_.ChannelUrl.get());
+            answer = http_.ChannelGet(channel_, url, state_.ChannelUrl.get());
         }
         return answer;
     }
@@ -111,12 +110,17 @@ private:
         for (const ChannelItem& item : items) {
             if (item.kind == ChannelItem::Kind::Message)
                 deliverMessage(item);
-            else if (item.kind == ChannelItem::Kind::Typing && chatWindow_)
-                chatWindow_->postTypingNotice(item.from, item.typing);
+            else if (item.kind == ChannelItem::Kind::Typing)
+                typingNotice(item);
         }
         // Each item has its own sequence number.
         seq_ += std::max<qsizetype>(items.size(), 1);
         return true;
+    }
+
+    void typingNotice(const ChannelItem& item) {
+        if (SessionEventSink* mainWindow = state_.MainWindow.load())
+            mainWindow->postTypingNotice(ContactId(item.from), item.typing);
     }
 
     void deliverMessage(const ChannelItem& item) {
@@ -207,24 +211,21 @@ private:
     void endSession(int code) { EndSession(state_, http_, code); }
 
     // One second, cut short when the session stops.
-    void pause() {
-        for (int i = 0; i < 10 && !state_.Stopping; ++i)
-            QThread::msleep(100);
-    }
+    void pause() { state_.Stopping.waitFor(std::chrono::seconds(1)); }
 
     SessionState& state_;
     HttpLayer& http_;
-    TypingNoticeSink* chatWindow_;
+    const HttpLayer::ChannelClient channel_; // this session's, for the whole loop
     qint64 seq_ = 0;
     DeliveredMessages delivered_;
 };
 
 } // namespace
 
-void PollThread(SessionState& state, HttpLayer& http, TypingNoticeSink* chatWindow) {
+void PollThread(SessionState& state, HttpLayer& http) {
     state.PollRunning = true;
     try {
-        PollLoop(state, http, chatWindow).run();
+        PollLoop(state, http).run();
     } catch (const std::exception&) {
         // falls through: a loop that broke down ends the session like a lost channel
     }

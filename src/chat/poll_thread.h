@@ -5,15 +5,14 @@
 // in again.
 //
 // Thread: PollThread is the body of its own worker, one per session; it reports through
-// SessionState::MainWindow (messages sent and waited for, session ends posted) and the typing
-// sink (posted). PollRunning is set for its whole life.
+// SessionState::MainWindow (messages sent and waited for; typing notices and session ends
+// posted). PollRunning is set for its whole life. It keeps the channel client it started with.
 
 namespace quillo {
 
 class HttpLayer;
-class TypingNoticeSink;
 struct SessionState;
 
-void PollThread(SessionState& state, HttpLayer& http, TypingNoticeSink* chatWindow);
+void PollThread(SessionState& state, HttpLayer& http);
 
 } // namespace quillo

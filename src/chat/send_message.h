@@ -5,7 +5,7 @@
 // thread, so no front end has to block on it.
 
 #include <QString>
-#include <mutex>
+#include <atomic>
 
 namespace quillo {
 
@@ -27,9 +27,10 @@ SendOutcome SendChatMessage(HttpLayer& http, const SessionState& state, const QS
 
 // How the chat window sends: a message that is not sent is retried once at once; when the retry
 // fails too, that counts as one failure, and the third failure in a row (a sent or offline
-// outcome resets the count) ends the session as a lost connection.
-// Thread: send() blocks; it may run on any thread (calls are serialised). Front ends run it on
-// a worker (SessionWorkers::sendMessage) so that no window waits on the network.
+// outcome resets the count) ends the session as a lost connection. A send while the session is
+// ending is not made and counts as no failure.
+// Thread: send() blocks; one thread at a time uses an instance (the session engine's sender
+// worker), so that no window waits on the network.
 class ChatSender {
 public:
     ChatSender(SessionState& state, HttpLayer& http)
@@ -37,14 +38,20 @@ public:
         , http_(http) {}
 
     SendOutcome send(const QString& to, const QString& text);
+    // A new session starts counting afresh.
+    void reset() { failuresInRow_ = 0; }
 
     static constexpr int kFailuresBeforeGivingUp = 3;
 
 private:
     SessionState& state_;
     HttpLayer& http_;
-    std::mutex mutex_;
-    int failuresInRow_ = 0;
+    std::atomic<int> failuresInRow_{0};
 };
+
+// The recommendation from the contact tree: sent, and once more at once when not sent; when
+// the second try fails too, the session ends as a lost connection. Blocks; any thread.
+SendOutcome RecommendToBuddy(HttpLayer& http, SessionState& state, const QString& to,
+                             const QString& text);
 
 } // namespace quillo

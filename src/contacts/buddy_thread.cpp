@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "session/ajax_client.h"
 #include "session/http_layer.h"
 #include "session/session_event.h"
 #include "session/session_state.h"
@@ -13,13 +14,6 @@ namespace {
 
 constexpr int kMaxAttempts = 3; // three retries: four answers in all
 
-FormFields ajaxTail(const SessionState& state) {
-    return {{QStringLiteral("post_form_id"), state.PostFormId.get()},
-            {QStringLiteral("fb_dtsg"), state.Dtsg.get()},
-            {QStringLiteral("post_form_id_source"), QStringLiteral("AsyncRequest")},
-            {QStringLiteral("__a"), QStringLiteral("1")}};
-}
-
 } // namespace
 
 void FetchFriendList(SessionState& state, HttpLayer& http, BuddyList& list) {
@@ -30,7 +24,7 @@ void FetchFriendList(SessionState& state, HttpLayer& http, BuddyList& list) {
                           {QStringLiteral("limit"), QStringLiteral("100")},
                           {QStringLiteral("class"), QStringLiteral("FriendManager")},
                           {QStringLiteral("node_id"), state.UserId.get()}};
-        fields.append(ajaxTail(state));
+        fields.append(ajax_tokens::all(state));
         const QString answer =
             http.ServicePost(QStringLiteral("/ajax/social_graph/fetch.php"), QString(), fields);
         if (!ReadFriendPage(answer, list, pictures) || state.Stopping)
@@ -60,7 +54,7 @@ bool FetchBuddyList(SessionState& state, HttpLayer& http, BuddyList& list, bool 
                           {QStringLiteral("popped_out"), QStringLiteral("false")},
                           {QStringLiteral("force_render"), QStringLiteral("true")},
                           {QStringLiteral("buddy_list"), QStringLiteral("1")}};
-        fields.append(ajaxTail(state));
+        fields.append(ajax_tokens::all(state));
         answer = http.ServicePost(QStringLiteral("/ajax/chat/buddy_list.php"), QString(), fields);
         if (!answer.isEmpty())
             break;
@@ -84,7 +78,7 @@ bool FetchBuddyList(SessionState& state, HttpLayer& http, BuddyList& list, bool 
     return true;
 }
 
-void BuddyThread(SessionState& state, HttpLayer& http, BuddyListSink& sink,
+void BuddyThread(SessionState& state, HttpLayer& http, SessionEventSink& sink,
                  BuddyThreadTiming timing) {
     state.BuddyRefreshRunning = true;
     try {

@@ -15,14 +15,8 @@
 namespace quillo {
 
 class HttpLayer;
+class SessionEventSink;
 struct SessionState;
-
-// Receives the lists: code 0 (BuddyListLoaded, full form) and 1 (PresenceChanged, online form).
-class BuddyListSink {
-public:
-    virtual ~BuddyListSink() = default;
-    virtual void postBuddyList(int code, BuddyList lines) = 0; // any thread; queued
-};
 
 struct BuddyThreadTiming {
     std::chrono::milliseconds firstWait{1000};
@@ -37,7 +31,9 @@ bool FetchBuddyList(SessionState& state, HttpLayer& http, BuddyList& list, bool 
 // Appends the "X" lines of every friend, page by page, and refills FriendPictures.
 void FetchFriendList(SessionState& state, HttpLayer& http, BuddyList& list);
 
-void BuddyThread(SessionState& state, HttpLayer& http, BuddyListSink& sink,
+// Reports the lists to sink: code 0 (BuddyListLoaded, full form), then 1 (PresenceChanged,
+// online form) at every refresh.
+void BuddyThread(SessionState& state, HttpLayer& http, SessionEventSink& sink,
                  BuddyThreadTiming timing = {});
 
 } // namespace quillo

@@ -10,17 +10,20 @@ namespace quillo {
 
 StartupCheck::StartupCheck(const Endpoints& endpoints, const SessionState& state,
                            SharedValue<QString>& ip, SharedValue<QString>& mac,
-                           std::function<bool()> autoUpdate, DoneReport done)
+                           std::function<bool()> autoUpdate, DoneReport done,
+                           Interruption interruption)
     : endpoints_(endpoints)
     , state_(state)
     , ip_(ip)
     , mac_(mac)
     , autoUpdate_(std::move(autoUpdate))
-    , done_(std::move(done)) {}
+    , done_(std::move(done))
+    , interruption_(std::move(interruption)) {}
 
 QString StartupCheck::PublicAddress() const {
     const QString answer = PlainGet(endpoints_, QStringLiteral("http://") + endpoints_.ipEchoHost +
-                                                    QStringLiteral("/automation/n09230945.asp"))
+                                                    QStringLiteral("/automation/n09230945.asp"),
+                                    interruption_)
                                .trimmed();
     // A redirect's target or an error page is no address.
     return LooksLikeIpAddress(answer) ? answer : QString();
@@ -28,7 +31,8 @@ QString StartupCheck::PublicAddress() const {
 
 QString StartupCheck::FetchRemoteVersion() const {
     const QString answer = PlainGet(endpoints_, QStringLiteral("http://") + endpoints_.updateHost +
-                                                    QStringLiteral("/version.htm"))
+                                                    QStringLiteral("/version.htm"),
+                                    interruption_)
                                .trimmed();
     return LooksLikeVersion(answer) ? answer : QString();
 }

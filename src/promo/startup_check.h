@@ -5,13 +5,14 @@
 // interleaving.
 //
 // Thread: any; the object lives for the process. It talks to the front end only through the
-// startupCheckDone callback (a posted report).
+// done callback, which runs on the checking thread: its owner posts it on.
 
 #include <QString>
 #include <functional>
 #include <mutex>
 
 #include "session/endpoints.h"
+#include "session/http_transfer.h"
 #include "session/shared_value.h"
 
 namespace quillo {
@@ -25,7 +26,8 @@ public:
     using DoneReport = std::function<void(int newVersion)>;
 
     StartupCheck(const Endpoints& endpoints, const SessionState& state, SharedValue<QString>& ip,
-                 SharedValue<QString>& mac, std::function<bool()> autoUpdate, DoneReport done);
+                 SharedValue<QString>& mac, std::function<bool()> autoUpdate, DoneReport done,
+                 Interruption interruption = {});
 
     // True when the public address is known.
     bool run();
@@ -49,6 +51,7 @@ private:
     SharedValue<QString>& mac_;
     std::function<bool()> autoUpdate_;
     DoneReport done_;
+    const Interruption interruption_;
 
     std::mutex runMutex_;
     SharedValue<QString> remoteVersion_;

@@ -21,7 +21,42 @@ QString hostOf(const QString& url) {
     return QUrl(url).host();
 }
 
+thread_local bool outlastingStopping = false;
+
 } // namespace
+
+HttpLayer::OutlastStopping::OutlastStopping()
+    : previous_(outlastingStopping) {
+    outlastingStopping = true;
+}
+
+HttpLayer::OutlastStopping::~OutlastStopping() {
+    outlastingStopping = previous_;
+}
+
+Interruption HttpLayer::sessionInterruption() const {
+    // Asked on the requesting thread, so the thread's own OutlastStopping is what counts.
+    return {&inFlight_,
+            [this] { return exiting_.load() || (state_.Stopping && !outlastingStopping); }};
+}
+
+Interruption HttpLayer::exitInterruption() {
+    return {&inFlight_, [this] { return exiting_.load(); }};
+}
+
+void HttpLayer::CancelSessionRequests() {
+    inFlight_.wakeAll();
+}
+
+void HttpLayer::ShutDown() {
+    exiting_ = true;
+    inFlight_.wakeAll();
+    DropChannelConnection();
+}
+
+AjaxClient HttpLayer::ajaxClient() const {
+    return AjaxClient(endpoints_, serviceJar(), sessionInterruption());
+}
 
 HttpLayer::HttpLayer(SessionState& state, Endpoints endpoints)
     : state_(state)
@@ -49,7 +84,7 @@ void HttpLayer::ResetChannelClient() {
     channelLines_.clear();
 }
 
-std::shared_ptr<HttpTransfer> HttpLayer::channelClient() const {
+HttpLayer::ChannelClient HttpLayer::channelClient() const {
     std::lock_guard lock(channelMutex_);
     return channel_;
 }
@@ -94,6 +129,7 @@ QString HttpLayer::serviceGet(const QString& url, const QString& referer, int re
     HttpRequest request;
     request.url = endpoints_.serviceUrl(url);
     request.timeoutMs = kServiceTimeoutMs;
+    request.interruption = sessionInterruption();
     request.headers.append(headerLine("Content-Type", kAcceptPages));
     storeAndSendCookies();
     addServiceHeaders(request, referer);
@@ -127,6 +163,7 @@ QString HttpLayer::servicePost(const QString& url, const QString& referer, const
     request.method = "POST";
     request.url = endpoints_.serviceUrl(url);
     request.timeoutMs = kServiceTimeoutMs;
+    request.interruption = sessionInterruption();
     request.body = EncodeForm(fields);
     request.headers.append(headerLine("Content-Type", kFormType));
     storeAndSendCookies();
@@ -145,14 +182,15 @@ QString HttpLayer::servicePost(const QString& url, const QString& referer, const
     return serviceGet(location, QString(), redirectsLeft - 1);
 }
 
-QString HttpLayer::ChannelGet(const QString& url, const QString& referer) {
+QString HttpLayer::ChannelGet(const ChannelClient& channel, const QString& url,
+                              const QString& referer) {
     { QMutexLocker wait(&serviceLock_); } // no poll starts while a service request runs
-    const std::shared_ptr<HttpTransfer> channel = channelClient();
     if (!channel)
         return QStringLiteral("reconnect");
     HttpRequest request;
     request.url = url;
     request.timeoutMs = kChannelTimeoutMs;
+    request.interruption = sessionInterruption();
     addIdentity(request, kChannelAgent);
     request.headers.append(headerLine("Content-Type", "Text/html"));
     addReferer(request, referer);
@@ -169,7 +207,7 @@ void HttpLayer::DropChannelConnection() {
 }
 
 std::optional<QString> HttpLayer::AjaxPost(const QString& url, const FormFields& fields) {
-    return AjaxClient(endpoints_, serviceJar()).post(url, fields);
+    return ajaxClient().post(url, fields);
 }
 
 } // namespace quillo

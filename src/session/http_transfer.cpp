@@ -102,13 +102,65 @@ HttpTransfer::~HttpTransfer() {
 
 void HttpTransfer::abort() {
     abort_.store(true);
+    wake();
+}
+
+void HttpTransfer::wake() {
     std::lock_guard lock(handles_->wakeMutex);
     curl_multi_wakeup(handles_->multi);
 }
 
+void TransferRegistry::add(HttpTransfer* transfer) {
+    std::lock_guard lock(mutex_);
+    inFlight_.push_back(transfer);
+}
+
+void TransferRegistry::remove(HttpTransfer* transfer) {
+    std::lock_guard lock(mutex_);
+    std::erase(inFlight_, transfer);
+}
+
+void TransferRegistry::wakeAll() {
+    // Under the lock: a registered transfer cannot finish and go away while it is woken.
+    std::lock_guard lock(mutex_);
+    for (HttpTransfer* transfer : inFlight_)
+        transfer->wake();
+}
+
+namespace {
+
+// Keeps a transfer in its registry for as long as it runs.
+class InFlight {
+public:
+    InFlight(TransferRegistry* registry, HttpTransfer* transfer)
+        : registry_(registry)
+        , transfer_(transfer) {
+        if (registry_)
+            registry_->add(transfer_);
+    }
+    ~InFlight() {
+        if (registry_)
+            registry_->remove(transfer_);
+    }
+    InFlight(const InFlight&) = delete;
+    InFlight& operator=(const InFlight&) = delete;
+
+private:
+    TransferRegistry* registry_;
+    HttpTransfer* transfer_;
+};
+
+} // namespace
+
 HttpResponse HttpTransfer::perform(const HttpRequest& request) {
     HttpResponse response;
-    if (abort_.exchange(false)) {
+    // Registered before the first look at the cancellation, so a cancellation that comes after
+    // that look finds this transfer and wakes it.
+    const InFlight inFlight(request.interruption.registry, this);
+    const auto cancelled = [&request] {
+        return request.interruption.cancelled && request.interruption.cancelled();
+    };
+    if (abort_.exchange(false) || cancelled()) {
         response.error = QStringLiteral("connection dropped");
         return response;
     }
@@ -163,12 +215,12 @@ HttpResponse HttpTransfer::perform(const HttpRequest& request) {
         }
         if (done)
             break;
-        if (abort_.exchange(false)) {
+        if (abort_.exchange(false) || cancelled()) {
             aborted = true;
             break;
         }
         curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
-        if (abort_.exchange(false)) {
+        if (abort_.exchange(false) || cancelled()) {
             aborted = true;
             break;
         }

@@ -10,11 +10,38 @@
 #include <QList>
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 namespace quillo {
 
 struct Endpoints;
+class HttpTransfer;
+
+// The transfers in flight that one owner may need to end early (at sign-out, at exit). A
+// transfer registers itself for as long as it runs; wakeAll makes each look at its request's
+// cancellation at once instead of at its next periodic look.
+class TransferRegistry {
+public:
+    void wakeAll();
+
+    // A transfer is in the registry from the start of its request to its end.
+    void add(HttpTransfer* transfer);
+    void remove(HttpTransfer* transfer);
+
+private:
+    std::mutex mutex_;
+    std::vector<HttpTransfer*> inFlight_;
+};
+
+// What may end a request before its answer: asked before it starts, whenever the registry wakes
+// it, and at least once a second. Asked on the thread that performs the request.
+struct Interruption {
+    TransferRegistry* registry = nullptr;
+    std::function<bool()> cancelled;
+};
 
 struct HttpRequest {
     QByteArray method = "GET"; // "GET" or "POST"
@@ -23,6 +50,7 @@ struct HttpRequest {
     QList<QByteArray> headers; // complete lines, "Name: value"
     QByteArray body;           // POST body
     int timeoutMs = 60000;     // whole transfer
+    Interruption interruption; // none: only abort() ends it early
 };
 
 struct HttpResponse {
@@ -52,6 +80,9 @@ public:
     void abort();
 
 private:
+    friend class TransferRegistry;
+    void wake();
+
     struct Handles;
     std::unique_ptr<Handles> handles_;
     std::atomic<bool> abort_{false};

@@ -9,9 +9,11 @@ using namespace browser;
 
 namespace {
 
-HttpRequest plainRequest(const QString& url, const QByteArray& contentType) {
+HttpRequest plainRequest(const QString& url, const QByteArray& contentType,
+                         const Interruption& interruption) {
     HttpRequest request;
     request.url = url;
+    request.interruption = interruption;
     addIdentity(request);
     request.headers.append("Cache-Control: no-cache");
     request.headers.append("Connection: keep-alive");
@@ -22,18 +24,18 @@ HttpRequest plainRequest(const QString& url, const QByteArray& contentType) {
 
 } // namespace
 
-QString PlainGet(const Endpoints& endpoints, const QString& url) {
+QString PlainGet(const Endpoints& endpoints, const QString& url, const Interruption& interruption) {
     HttpTransfer client(endpoints, true);
-    const HttpResponse response = client.perform(plainRequest(url, "Text/html"));
+    const HttpResponse response = client.perform(plainRequest(url, "Text/html", interruption));
     if (response.ok())
         return bodyText(response);
     return QString::fromUtf8(response.header("Location"));
 }
 
 void PlainPost(const Endpoints& endpoints, const QString& url, const FormFields& fields,
-               QString& result) {
+               QString& result, const Interruption& interruption) {
     HttpTransfer client(endpoints, true);
-    HttpRequest request = plainRequest(url, kFormType);
+    HttpRequest request = plainRequest(url, kFormType, interruption);
     request.method = "POST";
     request.body = EncodeForm(fields);
     const HttpResponse response = client.perform(request);
@@ -42,10 +44,11 @@ void PlainPost(const Endpoints& endpoints, const QString& url, const FormFields&
 }
 
 void FetchImage(const Endpoints& endpoints, const QString& url, const QString& referer,
-                QByteArray& stream) {
+                QByteArray& stream, const Interruption& interruption) {
     HttpTransfer client(endpoints, false);
     HttpRequest request;
     request.url = url;
+    request.interruption = interruption;
     request.headers.append("Content-Type: image/png,image/*;q=0.8,*/*;q=0.5");
     request.headers.append("Accept: image/png,image/*");
     addReferer(request, referer);

@@ -1,7 +1,8 @@
 #pragma once
 // One-shot requests to parties other than the service session: the maker's servers, the IP
 // echo service, pictures. Each uses a client of its own, created and destroyed per call, with
-// no session cookies. They never fail loudly: each folds failure into its result.
+// no session cookies. They never fail loudly: each folds failure into its result. An
+// interruption (the program's exit, say) ends one early, as a failure.
 //
 // Thread: any; nothing is shared between calls.
 
@@ -9,6 +10,7 @@
 #include <QString>
 
 #include "session/http_text.h"
+#include "session/http_transfer.h"
 
 namespace quillo {
 
@@ -16,14 +18,15 @@ struct Endpoints;
 
 // The body as text; on failure the Location of the response (empty when none), so that a
 // redirecting address yields its target.
-QString PlainGet(const Endpoints& endpoints, const QString& url);
+QString PlainGet(const Endpoints& endpoints, const QString& url,
+                 const Interruption& interruption = {});
 
 // POSTs fields; result is set only when a body arrives.
 void PlainPost(const Endpoints& endpoints, const QString& url, const FormFields& fields,
-               QString& result);
+               QString& result, const Interruption& interruption = {});
 
 // Appends the body (or what arrived of it) to stream.
 void FetchImage(const Endpoints& endpoints, const QString& url, const QString& referer,
-                QByteArray& stream);
+                QByteArray& stream, const Interruption& interruption = {});
 
 } // namespace quillo

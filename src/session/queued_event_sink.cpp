@@ -1,5 +1,6 @@
 #include "session/queued_event_sink.h"
 
+#include <QCoreApplication>
 #include <QThread>
 
 namespace quillo {
@@ -18,7 +19,7 @@ void QueuedEventSink::postEvent(int kind, int code) {
         Qt::QueuedConnection);
 }
 
-void QueuedEventSink::postTypingNotice(qint64 from, bool typing) {
+void QueuedEventSink::postTypingNotice(ContactId from, bool typing) {
     QMetaObject::invokeMethod(
         this,
         [this, from, typing] {
@@ -54,6 +55,10 @@ void QueuedEventSink::sendMessage(std::unique_ptr<TMSg> record) {
                 handler_.handleMessage(std::move(*held));
         },
         Qt::BlockingQueuedConnection);
+}
+
+void QueuedEventSink::releaseWaitingWorkers() {
+    QCoreApplication::sendPostedEvents(this);
 }
 
 } // namespace quillo

@@ -10,20 +10,21 @@ struct EventRow {
     SessionEventName name;
     int kind;
     int code;
+    const char* key;
 };
 
 constexpr std::array<EventRow, 11> kEventTable{{
-    {SessionEventName::LoginFailed, 1, 0},
-    {SessionEventName::SignedIn, 1, 1},
-    {SessionEventName::ConnectionLost, 1, 2},
-    {SessionEventName::SessionExpired, 1, 3},
-    {SessionEventName::SignInCancelled, 1, 4},
-    {SessionEventName::StartupCheckFailed, 1, 5},
-    {SessionEventName::NoContacts, 1, 6},
-    {SessionEventName::BuddyListLoaded, 2, 0},
-    {SessionEventName::PresenceChanged, 2, 1},
-    {SessionEventName::MessageArrived, 3, 0},
-    {SessionEventName::BannerReady, 5, 0},
+    {SessionEventName::LoginFailed, 1, 0, "login_failed"},
+    {SessionEventName::SignedIn, 1, 1, "signed_in"},
+    {SessionEventName::ConnectionLost, 1, 2, "connection_lost"},
+    {SessionEventName::SessionExpired, 1, 3, "session_expired"},
+    {SessionEventName::SignInCancelled, 1, 4, "sign_in_cancelled"},
+    {SessionEventName::StartupCheckFailed, 1, 5, "startup_check_failed"},
+    {SessionEventName::NoContacts, 1, 6, "no_contacts"},
+    {SessionEventName::BuddyListLoaded, 2, 0, "buddy_list_loaded"},
+    {SessionEventName::PresenceChanged, 2, 1, "presence_changed"},
+    {SessionEventName::MessageArrived, 3, 0, "message_arrived"},
+    {SessionEventName::BannerReady, 5, 0, "banner_ready"},
 }};
 
 } // namespace
@@ -44,6 +45,14 @@ std::optional<SessionEventName> sessionEventName(int kind, int code) {
             return row.name;
     }
     return std::nullopt;
+}
+
+QString sessionEventKey(SessionEventName name) {
+    for (const EventRow& row : kEventTable) {
+        if (row.name == name)
+            return QString::fromLatin1(row.key);
+    }
+    return {};
 }
 
 } // namespace quillo

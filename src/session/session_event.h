@@ -1,17 +1,25 @@
 #pragma once
 // SessionEvent: the one report by which every worker tells the front end what happened to the
-// session, and the interface the front end implements to receive it.
+// session, and the interface through which the workers deliver it.
 //
 // Kinds 1, 2 and 5 are posted: the worker queues the event and goes on. Kind 3 carries a message
 // record and is sent: the worker waits until the front end has handled it, so records arrive one
-// at a time and in order, and the record belongs to the front end from then on.
+// at a time and in order, and the record belongs to the front end from then on. Typing notices
+// and buddy lists are posted too; each list is the receiver's own copy.
 
+#include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
-#include "chat/message_record.h"
+#include "session/contact_id.h"
+#include "session/message_record.h"
 
 namespace quillo {
+
+// The contacts as text lines. Full form (BuddyListLoaded): "O" or "X", the id, ":", the
+// service-escaped name. Online form (PresenceChanged): the bare ids of the contacts online now.
+using BuddyList = QStringList;
 
 enum class SessionEventKind : int { SignIn = 1, Buddies = 2, Message = 3, Banner = 5 };
 
@@ -42,7 +50,10 @@ SessionEventCode sessionEventCode(SessionEventName name);
 // front end ignores. Any code of kind 3 is MessageArrived.
 std::optional<SessionEventName> sessionEventName(int kind, int code);
 
-// Implemented by the front end. Both calls may come from any worker thread.
+// The event's name for scripts and logs ("signed_in", "connection_lost", ...).
+QString sessionEventKey(SessionEventName name);
+
+// Where the workers report. Every call may come from any worker thread.
 class SessionEventSink {
 public:
     virtual ~SessionEventSink() = default;
@@ -58,6 +69,12 @@ public:
     // Hand a message record (kind 3) to the front end and return once it has been handled.
     // Called on the front end's own thread, it is handled directly.
     virtual void sendMessage(std::unique_ptr<TMSg> record) = 0;
+
+    // A friend started (true) or stopped typing. Posted.
+    virtual void postTypingNotice(ContactId from, bool typing) = 0;
+
+    // Kind 2: code 0 (BuddyListLoaded, full form) or 1 (PresenceChanged, online form). Posted.
+    virtual void postBuddyList(int code, BuddyList lines) = 0;
 };
 
 } // namespace quillo

@@ -12,7 +12,7 @@
 #include <atomic>
 
 #include "session/shared_value.h"
-#include "session/stop_flag.h"
+#include "session/waitable_flag.h"
 
 namespace quillo {
 
@@ -44,9 +44,9 @@ struct SessionState {
     // Receiver of every session event; set before the first event can be posted.
     std::atomic<SessionEventSink*> MainWindow{nullptr};
 
-    StopFlag Stopping;                            // the session is ending; workers stop
-    std::atomic<bool> PollRunning{false};         // the long-poll worker is alive
-    std::atomic<bool> BuddyRefreshRunning{false}; // the buddy-list worker is alive
+    WaitableFlag Stopping;                // the session is ending; workers stop
+    std::atomic<bool> PollRunning{false}; // the long-poll worker is alive
+    WaitableFlag BuddyRefreshRunning;     // the buddy-list worker is alive
     std::atomic<bool> CancelSignIn{false};        // the user pressed Cancel during sign-in
     std::atomic<bool> HistoryLoading{false};      // the history replay is fetching
 

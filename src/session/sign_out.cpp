@@ -1,7 +1,6 @@
 #include "session/sign_out.h"
 
 #include <QStringList>
-#include <QThread>
 
 #include "session/form_extract.h"
 #include "session/http_layer.h"
@@ -12,6 +11,7 @@
 namespace quillo {
 
 void LogOut(SessionState& state, HttpLayer& http) {
+    const HttpLayer::OutlastStopping signOutRequest;
     state.Email.clear();
     state.Password.clear();
     QStringList controls;
@@ -22,24 +22,24 @@ void LogOut(SessionState& state, HttpLayer& http) {
     state.LogoutTarget.set(http.ServicePost(QStringLiteral("/logout.php"), QString(), fields));
 }
 
+void InterruptSessionWork(HttpLayer& http) {
+    http.DropChannelConnection();
+    http.CancelSessionRequests();
+}
+
 void EndSession(SessionState& state, HttpLayer& http, int code, bool calledByBuddyWorker) {
     state.Stopping = true;
-    // No buddy-list request may follow the sign-out; that worker ends within one request.
-    while (!calledByBuddyWorker && state.BuddyRefreshRunning)
-        QThread::msleep(100);
+    // A long poll of this session must end now, not when its hold runs out: the next sign-in
+    // waits for it.
+    InterruptSessionWork(http);
+    // No buddy-list request may follow the sign-out; with its requests ended, that worker
+    // leaves its pause or its request at once.
+    if (!calledByBuddyWorker)
+        state.BuddyRefreshRunning.waitUntil(false);
     LogOut(state, http);
     state.PollRunning = false;
     if (SessionEventSink* mainWindow = state.MainWindow.load())
         mainWindow->postEvent(static_cast<int>(SessionEventKind::SignIn), code);
-}
-
-void BeginSignOut(SessionState& state, HttpLayer& http) {
-    state.Stopping = true;
-    http.DropChannelConnection();
-}
-
-bool WorkersStopped(const SessionState& state) {
-    return !state.PollRunning && !state.BuddyRefreshRunning;
 }
 
 } // namespace quillo

@@ -14,21 +14,8 @@ namespace {
 
 const QString kShareApp = QStringLiteral("2309869772");
 
-FormFields tokenTail(const SessionState& state) {
-    return {{QStringLiteral("post_form_id"), state.PostFormId.get()},
-            {QStringLiteral("fb_dtsg"), state.Dtsg.get()}};
-}
-
 QString composerIn(const QString& page, QStringView marker, QStringView terminator) {
     return CutBetween(page, marker, terminator).value_or(QStringLiteral("0"));
-}
-
-AjaxClient newClient(HttpLayer& http) {
-    return AjaxClient(http.endpoints(), http.serviceJar());
-}
-
-bool succeeded(const std::optional<QString>& answer) {
-    return answer && SocialSuccess(*answer);
 }
 
 } // namespace
@@ -63,13 +50,9 @@ ShareStage ParseShareStage(const QString& answer) {
     return stage;
 }
 
-bool SocialSuccess(const QString& answer) {
-    return answer.contains(u"\"No error.\"") || answer.contains(u"\"error\":0");
-}
-
 bool PostToProfile(HttpLayer& http, const SessionState& state, const QString& targetId,
                    const QString& text) {
-    AjaxClient client = newClient(http);
+    AjaxClient client = http.ajaxClient();
     const QString composer =
         ComposerIdFromProfile(client.get(QStringLiteral("/profile.php?id=") + targetId));
     FormFields fields{
@@ -82,17 +65,16 @@ bool PostToProfile(HttpLayer& http, const SessionState& state, const QString& ta
         {QStringLiteral("display_context"), QStringLiteral("profile")},
         {QStringLiteral("mentions_suggest"), QStringLiteral("1")},
     };
-    fields.append(tokenTail(state));
+    fields.append(ajax_tokens::pageTokens(state));
     fields.append({{QStringLiteral("_log_display_context"), QStringLiteral("profile")},
-                   {QStringLiteral("ajax_log"), QStringLiteral("1")},
-                   {QStringLiteral("post_form_id_source"), QStringLiteral("AsyncRequest")},
-                   {QStringLiteral("__a"), QStringLiteral("1")}});
-    return succeeded(client.post(QStringLiteral("/ajax/updatestatus.php"), fields));
+                   {QStringLiteral("ajax_log"), QStringLiteral("1")}});
+    fields.append(ajax_tokens::asyncMarks());
+    return AjaxSucceeded(client.post(QStringLiteral("/ajax/updatestatus.php"), fields));
 }
 
 bool SendPrivateMessage(HttpLayer& http, const SessionState& state, const QString& recipientId,
                         const QString& body, const QString& subject) {
-    AjaxClient client = newClient(http);
+    AjaxClient client = http.ajaxClient();
     const QString composer =
         ComposerIdFromProfile(client.get(QStringLiteral("/profile.php?id=") + recipientId));
     FormFields fields{
@@ -109,26 +91,23 @@ bool SendPrivateMessage(HttpLayer& http, const SessionState& state, const QStrin
         {QStringLiteral("display_context"), QStringLiteral("profile")},
         {QStringLiteral("mentions_suggest"), QStringLiteral("1")},
     };
-    fields.append(tokenTail(state));
+    fields.append(ajax_tokens::pageTokens(state));
     fields.append({{QStringLiteral("_log_action"), QStringLiteral("send_new")},
-                   {QStringLiteral("ajax_log"), QStringLiteral("1")},
-                   {QStringLiteral("post_form_id_source"), QStringLiteral("AsyncRequest")},
-                   {QStringLiteral("__a"), QStringLiteral("1")}});
-    return succeeded(
+                   {QStringLiteral("ajax_log"), QStringLiteral("1")}});
+    fields.append(ajax_tokens::asyncMarks());
+    return AjaxSucceeded(
         client.post(QStringLiteral("/ajax/gigaboxx/endpoint/MessageComposerEndpoint.php"), fields));
 }
 
 bool ShareLink(HttpLayer& http, const SessionState& state, const QString& url) {
-    AjaxClient client = newClient(http);
+    AjaxClient client = http.ajaxClient();
     const QString composer =
         ComposerIdFromHome(client.get(QStringLiteral("/home.php?filter=app_") + kShareApp));
     FormFields stageFields{{QStringLiteral("data[url]"), url},
                            {QStringLiteral("app_id"), kShareApp},
                            {QStringLiteral("stream_id"), state.UserId.get()},
                            {QStringLiteral("composer_id"), composer}};
-    stageFields.append(tokenTail(state));
-    stageFields.append({{QStringLiteral("post_form_id_source"), QStringLiteral("AsyncRequest")},
-                        {QStringLiteral("__a"), QStringLiteral("1")}});
+    stageFields.append(ajax_tokens::all(state));
     const std::optional<QString> stageAnswer = client.post(
         QStringLiteral("/ajax/composer/attachment.php"), EncodeForm(stageFields), false);
     const ShareStage stage = ParseShareStage(stageAnswer.value_or(QString()));
@@ -175,7 +154,7 @@ bool ShareLink(HttpLayer& http, const SessionState& state, const QString& url) {
     add("ajax_log", "1");
     add("post_form_id_source", "AsyncRequest");
     add("__a", "1");
-    return succeeded(client.post(QStringLiteral("/ajax/profile/composer.php"), body, false));
+    return AjaxSucceeded(client.post(QStringLiteral("/ajax/profile/composer.php"), body, false));
 }
 
 } // namespace quillo

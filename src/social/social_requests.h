@@ -28,9 +28,6 @@ struct ShareStage {
 };
 ShareStage ParseShareStage(const QString& answer);
 
-// True when the final answer says "No error." or "error":0.
-bool SocialSuccess(const QString& answer);
-
 // A status update (targetId = the user's own id) or a post on a friend's wall.
 bool PostToProfile(HttpLayer& http, const SessionState& state, const QString& targetId,
                    const QString& text);

@@ -18,7 +18,7 @@ void RecordingSink::sendMessage(std::unique_ptr<TMSg> record) {
     changed_.notify_all();
 }
 
-void RecordingSink::postTypingNotice(qint64 from, bool typing) {
+void RecordingSink::postTypingNotice(ContactId from, bool typing) {
     {
         std::lock_guard lock(mutex_);
         typing_.append({from, typing});

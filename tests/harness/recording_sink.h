@@ -11,16 +11,14 @@
 #include <functional>
 #include <mutex>
 
-#include "chat/typing_notice.h"
-#include "contacts/buddy_thread.h"
 #include "session/session_event.h"
 
 namespace quillo::test {
 
-class RecordingSink : public SessionEventSink, public TypingNoticeSink, public BuddyListSink {
+class RecordingSink : public SessionEventSink {
 public:
     struct Typing {
-        qint64 from;
+        ContactId from;
         bool typing;
     };
     struct Lists {
@@ -31,7 +29,7 @@ public:
     void postEvent(int kind, int code) override;
     using SessionEventSink::postEvent;
     void sendMessage(std::unique_ptr<TMSg> record) override;
-    void postTypingNotice(qint64 from, bool typing) override;
+    void postTypingNotice(ContactId from, bool typing) override;
     void postBuddyList(int code, BuddyList lines) override;
 
     // Copies of what arrived so far.

@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QSet>
 #include <QThread>
 #include <gtest/gtest.h>
 #include <vector>
@@ -27,6 +28,15 @@ TEST(SessionEventTable, EveryNamedEventRoundTripsThroughItsCode) {
     }
 }
 
+TEST(SessionEventTable, EveryEventHasItsOwnKey) {
+    QSet<QString> keys;
+    for (int name = 0; name <= static_cast<int>(SessionEventName::BannerReady); ++name)
+        keys.insert(sessionEventKey(static_cast<SessionEventName>(name)));
+    EXPECT_EQ(keys.size(), 11);
+    EXPECT_FALSE(keys.contains(QString()));
+    EXPECT_EQ(sessionEventKey(SessionEventName::ConnectionLost), QStringLiteral("connection_lost"));
+}
+
 TEST(SessionEventTable, PairsOutsideTheTableAreIgnored) {
     for (auto [kind, code] : {std::pair{1, 7}, {1, -1}, {2, 2}, {4, 0}, {5, 1}, {0, 0}})
         EXPECT_FALSE(sessionEventName(kind, code).has_value()) << kind << "," << code;
@@ -47,6 +57,8 @@ struct RecordingHandler : SessionEventHandler {
         texts.push_back(record->Text);
         threads.push_back(QThread::currentThreadId());
     }
+    void handleTypingNotice(ContactId, bool) override {}
+    void handleBuddyList(int, BuddyList) override {}
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "support/qt_printers.h"
 
+#include "session/ajax_client.h"
 #include "social/social_requests.h"
 
 using namespace quillo;
@@ -99,7 +100,7 @@ TEST(ParseShareStage, StopsAtTheFirstMissingPart) {
     }
 }
 
-TEST(SocialSuccess, NeedsOneOfTheTwoQuotedTexts) {
+TEST(AjaxSucceeded, NeedsOneOfTheTwoQuotedTexts) {
     const struct {
         const char* answer;
         bool success;
@@ -116,5 +117,5 @@ TEST(SocialSuccess, NeedsOneOfTheTwoQuotedTexts) {
         {"", false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SocialSuccess(q(c.answer)), c.success) << c.answer;
+        EXPECT_EQ(AjaxSucceeded(q(c.answer)), c.success) << c.answer;
 }

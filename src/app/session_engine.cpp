@@ -1,0 +1,369 @@
+#include "app/session_engine.h"
+
+#include "chat/history.h"
+#include "chat/poll_thread.h"
+#include "conversation/text_codecs.h"
+#include "session/sign_in.h"
+#include "session/sign_out.h"
+
+namespace quillo {
+
+SessionEngine::SessionEngine(Endpoints endpoints, const LanguageStrings& strings, QObject* parent)
+    : QObject(parent)
+    , strings_(strings)
+    , http_(state_, std::move(endpoints))
+    , sink_(*this)
+    , sender_(state_, http_)
+    , startupCheck_(
+          http_.endpoints(), state_, demographic_.IP, demographic_.Mac,
+          [this] { return autoUpdate_; },
+          [this](int newVersion) {
+              // The check runs on a worker; the report belongs on this thread.
+              deliverHere([this, newVersion] { emit startupCheckDone(newVersion); });
+          },
+          http_.exitInterruption()) {}
+
+SessionEngine::~SessionEngine() {
+    // Nothing reaches the front end any more, every request ends now, and no new one starts.
+    sink_.close();
+    state_.Stopping = true;
+    state_.CancelSignIn = true;
+    http_.ShutDown();
+    senderThread_.stop([this] { sink_.releaseWaitingWorkers(); });
+    for (const QPointer<QThread>& worker : std::as_const(workers_))
+        waitForWorker(worker);
+}
+
+void SessionEngine::enablePromotion(SettingsStore& store, Settings& settings) {
+    promoContext_.emplace(PromoContext{store, settings, promo_, state_, http_, strings_});
+}
+
+void SessionEngine::waitForWorker(QThread* thread) {
+    if (!thread)
+        return;
+    // A worker may be blocked handing over a message record: the closed sink lets it go.
+    while (!thread->wait(5))
+        sink_.releaseWaitingWorkers();
+    delete thread;
+}
+
+void SessionEngine::runWorker(std::function<void()> body, std::function<void()> done) {
+    QThread* thread = QThread::create(std::move(body));
+    workers_.removeAll(nullptr);
+    workers_.append(thread);
+    connect(thread, &QThread::finished, this, [thread, done = std::move(done)] {
+        thread->deleteLater();
+        if (done)
+            done();
+    });
+    thread->start();
+}
+
+QPointer<QThread> SessionEngine::runSessionWorker(std::function<void()> body) {
+    QThread* thread = QThread::create(std::move(body));
+    workers_.removeAll(nullptr);
+    workers_.append(thread);
+    connect(thread, &QThread::finished, this, [this, thread] {
+        thread->deleteLater();
+        // deleteLater has not run yet: the pointers still name it, so tell them apart here.
+        if (buddyWorker_ == thread)
+            buddyWorker_.clear();
+        if (pollWorker_ == thread)
+            pollWorker_.clear();
+        if (sessionWorkersRunning())
+            return;
+        if (attemptWaitsForWorkers_) {
+            attemptWaitsForWorkers_ = false;
+            beginAttempt();
+        }
+        if (signOutWaitsForWorkers_) {
+            signOutWaitsForWorkers_ = false;
+            continueSignOut();
+        }
+    });
+    thread->start();
+    return thread;
+}
+
+bool SessionEngine::sessionWorkersRunning() const {
+    return buddyWorker_ || pollWorker_;
+}
+
+template <typename... Args>
+std::function<void(Args...)> SessionEngine::forContext(QObject* context,
+                                                       std::function<void(Args...)> done) {
+    // Made here, on the front end's thread, so the guard is only ever read here.
+    return [context = QPointer<QObject>(context), done = std::move(done)](Args... args) {
+        if (context && done)
+            done(args...);
+    };
+}
+
+void SessionEngine::deliverHere(std::function<void()> report) {
+    QMetaObject::invokeMethod(this, std::move(report), Qt::QueuedConnection);
+}
+
+void SessionEngine::runStartupCheck() {
+    runWorker([this] { startupCheck_.run(); });
+}
+
+bool SessionEngine::signIn(const QString& email, const QString& password,
+                           SignInQuestions questions) {
+    const bool cancelledAttemptEnding =
+        (phase_ == Phase::Preparing || phase_ == Phase::SigningIn) && state_.CancelSignIn;
+    if (phase_ != Phase::Idle && !cancelledAttemptEnding)
+        return false;
+    if (state_.ExpiryCount > 3 &&
+        !(questions.goOnAfterExpiries &&
+          questions.goOnAfterExpiries(strings_.text(LanguageKey::msgConflic)))) {
+        emit signInRefused(SignInRefusal::Declined);
+        return false;
+    }
+    if (!CheckSignInInput(email, password)) {
+        emit signInRefused(SignInRefusal::IncorrectInput);
+        return false;
+    }
+    if (promoContext_)
+        AskStatusConsent(*promoContext_, email, questions.allowStatusPosts);
+    if (cancelledAttemptEnding) {
+        // At most one attempt at a time: this one follows when the cancelled one has ended.
+        nextAttempt_ = Credentials{email, password};
+        return true;
+    }
+    prepareAttempt({email, password});
+    return true;
+}
+
+void SessionEngine::prepareAttempt(Credentials credentials) {
+    phase_ = Phase::Preparing;
+    state_.CancelSignIn = false;
+    auto address = std::make_shared<QString>();
+    runWorker([this, address] { *address = startupCheck_.PublicAddress(); },
+              [this, address, credentials = std::move(credentials)] {
+                  if (phase_ != Phase::Preparing)
+                      return;
+                  if (address->isEmpty()) {
+                      phase_ = Phase::Idle;
+                      emit signInRefused(SignInRefusal::NoInternet);
+                      return;
+                  }
+                  demographic_.IP.set(*address);
+                  state_.Email.set(credentials.email);
+                  state_.Password.set(credentials.password);
+                  beginAttempt();
+              });
+}
+
+void SessionEngine::beginAttempt() {
+    phase_ = Phase::SigningIn;
+    // The workers of the session before must really have ended: a long poll that saw Stopping
+    // cleared again would poll on beside the new session's.
+    if (sessionWorkersRunning()) {
+        attemptWaitsForWorkers_ = true;
+        return;
+    }
+    state_.LastIncomingText.clear();
+    state_.Stopping = false;
+    sender_.reset();
+    SignInHooks hooks;
+    hooks.startupCheck = [this] { return startupCheck_.run(); };
+    hooks.showPicture = [this](const QString& url) {
+        deliverHere([this, url] { emit pictureFound(url); });
+    };
+    runWorker([this, hooks = std::move(hooks)] { SignInThread(state_, http_, &sink_, hooks); });
+}
+
+void SessionEngine::cancelSignIn() {
+    if (phase_ == Phase::Preparing || phase_ == Phase::SigningIn)
+        state_.CancelSignIn = true;
+}
+
+void SessionEngine::handleSessionEvent(int kind, int code) {
+    const std::optional<SessionEventName> name = sessionEventName(kind, code);
+    if (!name)
+        return; // outside the table: nothing changes
+    using enum SessionEventName;
+    switch (*name) {
+    case SignedIn:
+        if (phase_ != Phase::SigningIn)
+            return;
+        // Asked for another attempt in vain: the user wants to be signed in, and is.
+        nextAttempt_.reset();
+        phase_ = Phase::Live;
+        emit sessionEvent(SignedIn);
+        buddyWorker_ = runSessionWorker(
+            [this, timing = buddyTiming_] { BuddyThread(state_, http_, sink_, timing); });
+        return;
+    case LoginFailed:
+    case SignInCancelled:
+    case StartupCheckFailed:
+        if (phase_ == Phase::SigningIn)
+            endAttempt(*name);
+        return;
+    case ConnectionLost:
+        if (phase_ == Phase::SigningIn) {
+            endAttempt(*name); // signed in, but no channel
+        } else if (phase_ == Phase::Live) {
+            phase_ = Phase::Idle;
+            emit sessionEvent(*name);
+        }
+        return; // otherwise a worker's report that crossed the user's sign-out
+    case SessionExpired:
+    case NoContacts:
+        if (phase_ != Phase::Live)
+            return;
+        phase_ = Phase::Idle;
+        if (*name == SessionExpired)
+            ++state_.ExpiryCount;
+        emit sessionEvent(*name);
+        return;
+    case BannerReady:
+        emit sessionEvent(*name);
+        return;
+    case BuddyListLoaded:
+    case PresenceChanged:
+    case MessageArrived:
+        return; // these travel with their data
+    }
+}
+
+void SessionEngine::endAttempt(SessionEventName outcome) {
+    phase_ = Phase::Idle;
+    if (nextAttempt_) {
+        // The cancelled attempt's outcome is moot: the one asked for since takes its place.
+        prepareAttempt(*std::exchange(nextAttempt_, std::nullopt));
+        return;
+    }
+    emit sessionEvent(outcome);
+}
+
+void SessionEngine::handleBuddyList(int code, BuddyList lines) {
+    if (phase_ != Phase::Live || state_.Stopping)
+        return; // a refresh from a session that is ending changes nothing
+    if (code == 1) {
+        emit presenceChanged(ParseOnlineIds(lines));
+        return;
+    }
+    afterFirstBuddyList(lines);
+}
+
+void SessionEngine::afterFirstBuddyList(const BuddyList& lines) {
+    promo_.ChattingPosted = false;
+    state_.HistoryLoading = false;
+    const QList<BuddyEntry> contacts = ParseBuddyLines(lines);
+    emit buddyListLoaded(contacts);
+
+    // The replay names other people's lines as the contact list shows them, escaped again.
+    QHash<QString, QString> names;
+    for (const BuddyEntry& entry : contacts)
+        names.insert(entry.id.toText(), EncodeUnicodeEscapes(DecodeUnicodeEscapes(entry.name)));
+    const QString homePage = state_.HomePage.get();
+    const bool replay = replayHistory_;
+    runWorker(
+        [this, names = std::move(names), homePage, replay] {
+            if (promoContext_)
+                PostSignInStatus(*promoContext_);
+            if (replay)
+                ReplayHistory(homePage, state_, http_,
+                              [&names](const QString& id) { return names.value(id); });
+        },
+        [this] {
+            state_.HomePage.clear();
+            startPoll();
+        });
+}
+
+void SessionEngine::startPoll() {
+    if (phase_ != Phase::Live || state_.Stopping || state_.ChannelName.get().isEmpty())
+        return;
+    state_.PollRunning = true;
+    pollWorker_ = runSessionWorker([this] { PollThread(state_, http_); });
+}
+
+void SessionEngine::handleMessage(std::unique_ptr<TMSg> record) {
+    ChatMessage message;
+    message.from = ContactId::fromText(record->FromId);
+    message.own = record->FromId == state_.UserId.get();
+    message.conversation = message.own ? ContactId::fromText(record->To) : message.from;
+    message.fromName = message.own ? state_.FullName.get() : record->FromName;
+    message.text = message.own ? OwnLineText(record->Text) : record->Text;
+    message.time = record->Time;
+    message.live = record->Live;
+    message.replayed = record->Replayed;
+    if (message.conversation.isValid())
+        emit messageArrived(message);
+}
+
+void SessionEngine::handleTypingNotice(ContactId from, bool typing) {
+    if (phase_ == Phase::Live)
+        emit typingNotice(from, typing);
+}
+
+void SessionEngine::signOut() {
+    if (phase_ != Phase::Live)
+        return;
+    phase_ = Phase::SigningOut;
+    state_.Stopping = true;
+    // The sign-out status goes out while the long poll is still held, as the service's page
+    // did; then every request of the session ends.
+    runWorker(
+        [this] {
+            const HttpLayer::OutlastStopping statusOnTheWayOut;
+            if (promoContext_)
+                PostSignOutStatus(*promoContext_);
+        },
+        [this] {
+            InterruptSessionWork(http_);
+            if (sessionWorkersRunning())
+                signOutWaitsForWorkers_ = true;
+            else
+                continueSignOut();
+        });
+}
+
+void SessionEngine::continueSignOut() {
+    state_.PollRunning = false;
+    runWorker([this] { LogOut(state_, http_); },
+              [this] {
+                  phase_ = Phase::Idle;
+                  emit signedOut();
+              });
+}
+
+void SessionEngine::sendMessage(ContactId to, const QString& text) {
+    senderThread_.post([this, to, text] {
+        const SendOutcome outcome = sender_.send(to.toText(), text);
+        deliverHere([this, to, text, outcome] { emit messageSent(to, text, outcome); });
+    });
+}
+
+void SessionEngine::recommend(ContactId to, const QString& text, QObject* context,
+                              std::function<void(SendOutcome)> done) {
+    senderThread_.post([this, to, text, done = forContext(context, std::move(done))] {
+        const SendOutcome outcome = RecommendToBuddy(http_, state_, to.toText(), text);
+        deliverHere([done, outcome] { done(outcome); });
+    });
+}
+
+void SessionEngine::clearHistory(ContactId with, QObject* context,
+                                 std::function<void(bool)> done) {
+    auto cleared = std::make_shared<bool>(false);
+    runWorker([this, with, cleared] { *cleared = ClearHistory(http_, state_, with.toText()); },
+              [done = forContext(context, std::move(done)), cleared] { done(*cleared); });
+}
+
+void SessionEngine::checkForUpdate(
+    QObject* context, std::function<void(StartupCheck::UpdateAnswer, QString)> done) {
+    auto answer = std::make_shared<StartupCheck::UpdateAnswer>();
+    runWorker([this, answer] { *answer = startupCheck_.CheckForUpdate(); },
+              [this, done = forContext(context, std::move(done)), answer] {
+                  done(*answer, startupCheck_.remoteVersion());
+              });
+}
+
+void SessionEngine::postChattingStatus(int tabCount) {
+    if (promoContext_ && phase_ == Phase::Live)
+        runWorker([this, tabCount] { PostChattingStatus(*promoContext_, tabCount); });
+}
+
+} // namespace quillo
