@@ -111,7 +111,7 @@ bool SessionEngine::signIn(const QString& email, const QString& password,
                            SignInQuestions questions) {
     const bool cancelledAttemptEnding =
         (phase_ == Phase::Preparing || phase_ == Phase::SigningIn) && state_.CancelSignIn;
-    if (phase_ != Phase::Idle && !cancelledAttemptEnding)
+    if ((phase_ != Phase::Idle && !cancelledAttemptEnding) || nextAttempt_)
         return false;
     if (state_.ExpiryCount > 3 &&
         !(questions.goOnAfterExpiries &&
