@@ -19,7 +19,7 @@
 
 #include "ratio_reporter.h"
 #include "session/form_extract.h"
-#include "session/replace_all.h"
+#include "session/pattern_search.h"
 
 namespace {
 

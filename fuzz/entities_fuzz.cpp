@@ -8,7 +8,7 @@
 #include <string>
 
 #include "session/html_entities.h"
-#include "session/replace_all.h"
+#include "session/pattern_search.h"
 
 namespace {
 

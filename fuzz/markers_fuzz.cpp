@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "session/markers.h"
-#include "session/replace_all.h"
+#include "session/pattern_search.h"
 
 namespace {
 

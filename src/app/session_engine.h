@@ -31,7 +31,7 @@
 #include "session/queued_event_sink.h"
 #include "session/session_state.h"
 #include "session/task_thread.h"
-#include "social/promo_status.h"
+#include "promo/promo_status.h"
 
 namespace quillo {
 

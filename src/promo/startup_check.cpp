@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "promo/version_check.h"
+#include "promo/startup_check_rules.h"
 #include "session/plain_requests.h"
 #include "session/session_state.h"
 

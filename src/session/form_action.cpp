@@ -1,6 +1,6 @@
 #include "session/form_action.h"
 
-#include "session/replace_all.h"
+#include "session/pattern_search.h"
 
 namespace quillo {
 

@@ -5,7 +5,7 @@
 #include "session/form_action.h"
 #include "session/html_entities.h"
 #include "session/markers.h"
-#include "session/replace_all.h"
+#include "session/pattern_search.h"
 
 namespace quillo {
 

@@ -1,6 +1,6 @@
 #include "session/html_entities.h"
 
-#include "session/replace_all.h"
+#include "session/pattern_search.h"
 
 namespace quillo {
 

@@ -1,6 +1,6 @@
 #include "session/markers.h"
 
-#include "session/replace_all.h"
+#include "session/pattern_search.h"
 
 namespace quillo {
 

@@ -6,7 +6,7 @@
 
 #include "harness/standin_process.h"
 #include "promo/startup_check.h"
-#include "promo/version_check.h"
+#include "promo/startup_check_rules.h"
 #include "session/session_state.h"
 #include "support/qt_printers.h"
 

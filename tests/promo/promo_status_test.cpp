@@ -12,7 +12,7 @@
 #include "prefs/settings.h"
 #include "session/http_layer.h"
 #include "session/session_state.h"
-#include "social/promo_status.h"
+#include "promo/promo_status.h"
 #include "support/qt_printers.h"
 
 using namespace quillo;

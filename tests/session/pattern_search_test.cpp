@@ -3,7 +3,7 @@
 
 #include "support/qt_printers.h"
 
-#include "session/replace_all.h"
+#include "session/pattern_search.h"
 
 using namespace quillo;
 

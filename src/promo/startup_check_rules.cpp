@@ -1,4 +1,4 @@
-#include "promo/version_check.h"
+#include "promo/startup_check_rules.h"
 
 #include <QStringList>
 #include <QUuid>

@@ -1,4 +1,4 @@
-#include "social/promo_status.h"
+#include "promo/promo_status.h"
 
 #include "conversation/text_codecs.h"
 #include "platform/build_settings.h"

@@ -1,7 +1,7 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
-#include "promo/version_check.h"
+#include "promo/startup_check_rules.h"
 #include "support/qt_printers.h"
 
 using namespace quillo;

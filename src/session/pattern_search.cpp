@@ -1,4 +1,4 @@
-#include "session/replace_all.h"
+#include "session/pattern_search.h"
 
 #include <algorithm>
 
