@@ -31,10 +31,8 @@ bool waitUntil(const std::function<bool()>& check, int timeoutMs = 15000) {
 }
 
 void slow(const char* host, const char* path) {
-    standin().control(QStringLiteral("faults"), {{"host", host},
-                                                 {"path", path},
-                                                 {"action", "delay"},
-                                                 {"ms", 20000}});
+    standin().control(QStringLiteral("faults"),
+                      {{"host", host}, {"path", path}, {"action", "delay"}, {"ms", 20000}});
 }
 
 enum Pending { SignInAnswer, SendAndClear, StartupCheck };

@@ -345,15 +345,14 @@ void SessionEngine::recommend(ContactId to, const QString& text, QObject* contex
     });
 }
 
-void SessionEngine::clearHistory(ContactId with, QObject* context,
-                                 std::function<void(bool)> done) {
+void SessionEngine::clearHistory(ContactId with, QObject* context, std::function<void(bool)> done) {
     auto cleared = std::make_shared<bool>(false);
     runWorker([this, with, cleared] { *cleared = ClearHistory(http_, state_, with.toText()); },
               [done = forContext(context, std::move(done)), cleared] { done(*cleared); });
 }
 
-void SessionEngine::checkForUpdate(
-    QObject* context, std::function<void(StartupCheck::UpdateAnswer, QString)> done) {
+void SessionEngine::checkForUpdate(QObject* context,
+                                   std::function<void(StartupCheck::UpdateAnswer, QString)> done) {
     auto answer = std::make_shared<StartupCheck::UpdateAnswer>();
     runWorker([this, answer] { *answer = startupCheck_.CheckForUpdate(); },
               [this, done = forContext(context, std::move(done)), answer] {

@@ -26,12 +26,12 @@
 #include "contacts/buddy_thread.h"
 #include "prefs/language_strings.h"
 #include "prefs/settings.h"
+#include "promo/promo_status.h"
 #include "promo/startup_check.h"
 #include "session/http_layer.h"
 #include "session/queued_event_sink.h"
 #include "session/session_state.h"
 #include "session/task_thread.h"
-#include "promo/promo_status.h"
 
 namespace quillo {
 

@@ -20,15 +20,16 @@ SendOutcome SendOutcomeOf(const QString& answer) {
 SendOutcome SendChatMessage(HttpLayer& http, const SessionState& state, const QString& to,
                             const QString& text) {
     const quint32 messageId = QRandomGenerator::global()->bounded(1000000000u, 2147483646u);
-    const FormFields fields = FormFields{
-                                  {QStringLiteral("msg_text"), text},
-                                  {QStringLiteral("msg_id"), QString::number(messageId)},
-                                  {QStringLiteral("client_time"), NowUnixMillis()},
-                                  {QStringLiteral("to"), to},
-                                  {QStringLiteral("popped_out"), QStringLiteral("true")},
-                                  {QStringLiteral("num_tabs"), QStringLiteral("1")},
-                              } +
-                              ajax_tokens::all(state);
+    const FormFields fields =
+        FormFields{
+            {QStringLiteral("msg_text"), text},
+            {QStringLiteral("msg_id"), QString::number(messageId)},
+            {QStringLiteral("client_time"), NowUnixMillis()},
+            {QStringLiteral("to"), to},
+            {QStringLiteral("popped_out"), QStringLiteral("true")},
+            {QStringLiteral("num_tabs"), QStringLiteral("1")},
+        } +
+        ajax_tokens::all(state);
     const std::optional<QString> answer =
         http.AjaxPost(QStringLiteral("/ajax/chat/send.php"), fields);
     return answer ? SendOutcomeOf(*answer) : SendOutcome::NotSent;

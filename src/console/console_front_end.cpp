@@ -33,8 +33,9 @@ ConsoleFrontEnd::ConsoleFrontEnd(ConsoleOptions options, QTextStream& out, QObje
     engine_.setBuddyTiming(options_.buddyTiming);
     connect(&engine_, &SessionEngine::sessionEvent, this, &ConsoleFrontEnd::onSessionEvent);
     connect(&engine_, &SessionEngine::signInRefused, this, [this](SignInRefusal why) {
-        const LanguageKey text = why == SignInRefusal::NoInternet ? LanguageKey::msgInternetProblem
-                                                                  : LanguageKey::msgIncorrectPassword;
+        const LanguageKey text = why == SignInRefusal::NoInternet
+                                     ? LanguageKey::msgInternetProblem
+                                     : LanguageKey::msgIncorrectPassword;
         out_.emitEvent(QStringLiteral("login_failed"), strings_.text(text),
                        {{QStringLiteral("reason"), why == SignInRefusal::NoInternet
                                                        ? QStringLiteral("internet")
@@ -140,8 +141,8 @@ void ConsoleFrontEnd::printContacts() {
     for (const ContactId id : std::as_const(order_)) {
         const Contact& c = contacts_[id];
         (c.online ? online : offline)
-            .append(QJsonObject{{QStringLiteral("id"), id.toText()},
-                                {QStringLiteral("name"), c.name}});
+            .append(
+                QJsonObject{{QStringLiteral("id"), id.toText()}, {QStringLiteral("name"), c.name}});
         (c.online ? onlineLines : offlineLines)
             .append(QStringLiteral("  %1  (%2)").arg(c.name, id.toText()));
     }
@@ -167,8 +168,8 @@ void ConsoleFrontEnd::onMessage(const ChatMessage& message) {
     out_.emitEvent(QStringLiteral("message"),
                    QStringLiteral("[%1] %2: %3").arg(clock(message.time), name, text),
                    {{QStringLiteral("from"), message.from.toText()},
-                    {QStringLiteral("to"), message.own ? message.conversation.toText()
-                                                       : engine_.state().UserId.get()},
+                    {QStringLiteral("to"),
+                     message.own ? message.conversation.toText() : engine_.state().UserId.get()},
                     {QStringLiteral("name"), name},
                     {QStringLiteral("text"), text},
                     {QStringLiteral("time"), message.time},

@@ -98,8 +98,12 @@ QString EncodeUnicodeEscapes(const QString& text) {
             out.append(c);
             continue;
         }
-        const char16_t escape[6] = {u'\\', u'u', kDigits[(u >> 12) & 0xF], kDigits[(u >> 8) & 0xF],
-                                    kDigits[(u >> 4) & 0xF], kDigits[u & 0xF]};
+        const char16_t escape[6] = {u'\\',
+                                    u'u',
+                                    kDigits[(u >> 12) & 0xF],
+                                    kDigits[(u >> 8) & 0xF],
+                                    kDigits[(u >> 4) & 0xF],
+                                    kDigits[u & 0xF]};
         out.append(QStringView(escape, 6));
     }
     return out;

@@ -21,8 +21,9 @@ StartupCheck::StartupCheck(const Endpoints& endpoints, const SessionState& state
     , interruption_(std::move(interruption)) {}
 
 QString StartupCheck::PublicAddress() const {
-    const QString answer = PlainGet(endpoints_, QStringLiteral("http://") + endpoints_.ipEchoHost +
-                                                    QStringLiteral("/automation/n09230945.asp"),
+    const QString answer = PlainGet(endpoints_,
+                                    QStringLiteral("http://") + endpoints_.ipEchoHost +
+                                        QStringLiteral("/automation/n09230945.asp"),
                                     interruption_)
                                .trimmed();
     // A redirect's target or an error page is no address.
@@ -30,10 +31,11 @@ QString StartupCheck::PublicAddress() const {
 }
 
 QString StartupCheck::FetchRemoteVersion() const {
-    const QString answer = PlainGet(endpoints_, QStringLiteral("http://") + endpoints_.updateHost +
-                                                    QStringLiteral("/version.htm"),
-                                    interruption_)
-                               .trimmed();
+    const QString answer =
+        PlainGet(endpoints_,
+                 QStringLiteral("http://") + endpoints_.updateHost + QStringLiteral("/version.htm"),
+                 interruption_)
+            .trimmed();
     return LooksLikeVersion(answer) ? answer : QString();
 }
 

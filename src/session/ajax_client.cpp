@@ -37,7 +37,8 @@ HttpRequest ajaxRequest(const QString& url, const CookieJar& jar,
 } // namespace
 
 QString AjaxClient::get(const QString& url) {
-    const HttpResponse response = transfer_.perform(ajaxRequest(endpoints_.serviceUrl(url), jar_, interruption_));
+    const HttpResponse response =
+        transfer_.perform(ajaxRequest(endpoints_.serviceUrl(url), jar_, interruption_));
     return response.ok() ? bodyText(response) : QString();
 }
 

@@ -44,11 +44,11 @@ struct SessionState {
     // Receiver of every session event; set before the first event can be posted.
     std::atomic<SessionEventSink*> MainWindow{nullptr};
 
-    WaitableFlag Stopping;                // the session is ending; workers stop
-    std::atomic<bool> PollRunning{false}; // the long-poll worker is alive
-    WaitableFlag BuddyRefreshRunning;     // the buddy-list worker is alive
-    std::atomic<bool> CancelSignIn{false};        // the user pressed Cancel during sign-in
-    std::atomic<bool> HistoryLoading{false};      // the history replay is fetching
+    WaitableFlag Stopping;                   // the session is ending; workers stop
+    std::atomic<bool> PollRunning{false};    // the long-poll worker is alive
+    WaitableFlag BuddyRefreshRunning;        // the buddy-list worker is alive
+    std::atomic<bool> CancelSignIn{false};   // the user pressed Cancel during sign-in
+    std::atomic<bool> HistoryLoading{false}; // the history replay is fetching
 
     std::atomic<int> ReconnectCount{0}; // consecutive reconnects of the long poll
     std::atomic<int> ExpiryCount{0};    // SessionExpired events seen by this process

@@ -212,7 +212,8 @@ TEST_F(EngineTest, ExitDuringASignInThatWaitsForTheServiceIsImmediate) {
     auto engine = newEngine();
     Observer seen(*engine);
     ASSERT_TRUE(engine->signIn(kAliceEmail, kAlicePassword));
-    ASSERT_TRUE(waitUntil([&] { return !standin_.requests(QStringLiteral("path=/login.php")).isEmpty(); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return !standin_.requests(QStringLiteral("path=/login.php")).isEmpty(); }));
     QThread::msleep(200);
     QElapsedTimer clock;
     clock.start();
@@ -253,7 +254,8 @@ TEST_F(EngineTest, ASignInAskedForAfterCancelWaitsForTheCancelledAttempt) {
     auto engine = newEngine();
     Observer seen(*engine);
     ASSERT_TRUE(engine->signIn(kAliceEmail, kAlicePassword));
-    ASSERT_TRUE(waitUntil([&] { return !standin_.requests(QStringLiteral("path=/login.php")).isEmpty(); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return !standin_.requests(QStringLiteral("path=/login.php")).isEmpty(); }));
     engine->cancelSignIn();
     EXPECT_TRUE(engine->signIn(kAliceEmail, kAlicePassword)) << "taken, to follow the first";
     EXPECT_FALSE(engine->signIn(kAliceEmail, kAlicePassword)) << "one follower at most";

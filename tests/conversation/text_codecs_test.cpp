@@ -11,7 +11,9 @@ struct Case {
     const char16_t* out;
 };
 
-QString q(const char16_t* s) { return QString::fromUtf16(s); }
+QString q(const char16_t* s) {
+    return QString::fromUtf16(s);
+}
 
 } // namespace
 
@@ -19,16 +21,16 @@ TEST(DecodeUnicodeEscapes, Table) {
     const Case cases[] = {
         {u"", u""},
         {u"abc", u"abc"},
-        {u"\\u00e", u"\\u00e"},         // five units: no escape fits
-        {u"\\u00e9", u"\u00e9"},        // six units
-        {u"caf\\u00e9", u"caf\u00e9"},  // one backslash
+        {u"\\u00e", u"\\u00e"},          // five units: no escape fits
+        {u"\\u00e9", u"\u00e9"},         // six units
+        {u"caf\\u00e9", u"caf\u00e9"},   // one backslash
         {u"caf\\\\u00e9", u"caf\u00e9"}, // two backslashes
-        {u"\\u00e9x", u"\u00e9x"},      // the last unit is appended after the walk
-        {u"a\\u00e9", u"a\u00e9"},      // the escape consumed the last unit
+        {u"\\u00e9x", u"\u00e9x"},       // the last unit is appended after the walk
+        {u"a\\u00e9", u"a\u00e9"},       // the escape consumed the last unit
         {u"\\u03A9\\u03a9", u"\u03a9\u03a9"},
         {u"\\uD83D\\uDE00!", u"\U0001F600!"}, // a surrogate pair, unit by unit
-        {u"\\u005Cu0041", u"\\u0041"},          // a decoded unit is not re-examined
-        {u"x\\U00e9y", u"x\\U00e9y"},           // upper-case U is no escape
+        {u"\\u005Cu0041", u"\\u0041"},        // a decoded unit is not re-examined
+        {u"x\\U00e9y", u"x\\U00e9y"},         // upper-case U is no escape
         // Cut short or not hexadecimal: copied as it stands, nothing read past the end.
         {u"abcd\\u12", u"abcd\\u12"},
         {u"abcde\\u", u"abcde\\u"},
@@ -48,7 +50,7 @@ TEST(StripBackslashEscapes, Table) {
         {u"a\\/b", u"a/b"},
         {u"a\\\\b", u"a\\b"},
         {u"caf\\u00e9", u"caf\\u00e9"}, // left for the unicode decoder
-        {u"abc\\", u"abc"},              // trailing lone backslash dropped
+        {u"abc\\", u"abc"},             // trailing lone backslash dropped
         {u"\\U0041", u"U0041"},
         {u"\\x", u"x"},
     };
@@ -66,7 +68,7 @@ TEST(TextCodecs, BodyDecodingOrderTurnsEscapedBackslashUIntoTheLetter) {
 TEST(EncodeUnicodeEscapes, EscapesOnlyUnitsAbove255AndRoundTrips) {
     EXPECT_EQ(EncodeUnicodeEscapes(q(u"Zo\u00eb \u03a9mega")), q(u"Zo\u00eb \\u03A9mega"));
     EXPECT_EQ(EncodeUnicodeEscapes(q(u"\U0001F600")), q(u"\\uD83D\\uDE00"));
-    for (const char16_t* t : {u"", u"a", u"\u00ff\u0100", u"\u4e2d\u6587 text \U0001F600",
-                              u"Zo\u00eb \u03a9mega"})
+    for (const char16_t* t :
+         {u"", u"a", u"\u00ff\u0100", u"\u4e2d\u6587 text \U0001F600", u"Zo\u00eb \u03a9mega"})
         EXPECT_EQ(DecodeUnicodeEscapes(EncodeUnicodeEscapes(q(t))), q(t));
 }

@@ -10,9 +10,9 @@
 #include "platform/memory_settings_store.h"
 #include "prefs/language_strings.h"
 #include "prefs/settings.h"
+#include "promo/promo_status.h"
 #include "session/http_layer.h"
 #include "session/session_state.h"
-#include "promo/promo_status.h"
 #include "support/qt_printers.h"
 
 using namespace quillo;

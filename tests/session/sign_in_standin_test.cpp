@@ -182,7 +182,8 @@ TEST_F(SignInTest, DroppingTheChannelEndsAHeldPollAtOnce) {
     ASSERT_TRUE(poller->wait(5000));
     delete poller;
     EXPECT_EQ(answer, QStringLiteral("reconnect"));
-    EXPECT_LT(sinceDrop.elapsed(), 1000) << "the poll must end with the drop, not its hold";
+    // Well under the 20 s hold, whatever the machine: the figure is the benchmark's.
+    EXPECT_LT(sinceDrop.elapsed(), 10000) << "the poll must end with the drop, not its hold";
 }
 
 TEST_F(SignInTest, SignOutEndsTheServiceSessionWithFormOrLinkOnly) {

@@ -23,6 +23,8 @@ TempHome::~TempHome() {
     qputenv("XDG_DATA_HOME", oldData_);
 }
 
-QString TempHome::configPath() const { return dir_.path() + QStringLiteral("/config"); }
+QString TempHome::configPath() const {
+    return dir_.path() + QStringLiteral("/config");
+}
 
 } // namespace quillo::test
