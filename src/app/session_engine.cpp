@@ -47,46 +47,41 @@ void SessionEngine::waitForWorker(QThread* thread) {
     delete thread;
 }
 
-void SessionEngine::runWorker(std::function<void()> body, std::function<void()> done) {
+QThread* SessionEngine::startThread(std::function<void()> body) {
     QThread* thread = QThread::create(std::move(body));
     workers_.removeAll(nullptr);
     workers_.append(thread);
-    connect(thread, &QThread::finished, this, [thread, done = std::move(done)] {
-        thread->deleteLater();
-        if (done)
-            done();
-    });
-    thread->start();
-}
-
-QPointer<QThread> SessionEngine::runSessionWorker(std::function<void()> body) {
-    QThread* thread = QThread::create(std::move(body));
-    workers_.removeAll(nullptr);
-    workers_.append(thread);
-    connect(thread, &QThread::finished, this, [this, thread] {
-        thread->deleteLater();
-        // deleteLater has not run yet: the pointers still name it, so tell them apart here.
-        if (buddyWorker_ == thread)
-            buddyWorker_.clear();
-        if (pollWorker_ == thread)
-            pollWorker_.clear();
-        if (sessionWorkersRunning())
-            return;
-        if (attemptWaitsForWorkers_) {
-            attemptWaitsForWorkers_ = false;
-            beginAttempt();
-        }
-        if (signOutWaitsForWorkers_) {
-            signOutWaitsForWorkers_ = false;
-            continueSignOut();
-        }
-    });
-    thread->start();
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     return thread;
 }
 
-bool SessionEngine::sessionWorkersRunning() const {
-    return buddyWorker_ || pollWorker_;
+void SessionEngine::runWorker(std::function<void()> body, std::function<void()> done) {
+    QThread* thread = startThread(std::move(body));
+    if (done)
+        connect(thread, &QThread::finished, this, std::move(done));
+    thread->start();
+}
+
+void SessionEngine::runSessionWorker(std::function<void()> body, std::function<void()> done) {
+    QThread* thread = startThread(std::move(body));
+    sessionWorkers_.append(thread);
+    connect(thread, &QThread::finished, this,
+            [this, thread, session = sessionNumber_, done = std::move(done)] {
+                sessionWorkers_.removeAll(thread);
+                // What follows a worker belongs to its session; a later one has its own.
+                if (done && session == sessionNumber_)
+                    done();
+                if (sessionWorkers_.isEmpty())
+                    afterSessionWorkers();
+            });
+    thread->start();
+}
+
+void SessionEngine::afterSessionWorkers() {
+    if (std::exchange(attemptWaitsForWorkers_, false))
+        beginAttempt();
+    if (std::exchange(signOutWaitsForWorkers_, false))
+        continueSignOut();
 }
 
 template <typename... Args>
@@ -158,10 +153,18 @@ void SessionEngine::beginAttempt() {
     phase_ = Phase::SigningIn;
     // The workers of the session before must really have ended: a long poll that saw Stopping
     // cleared again would poll on beside the new session's.
-    if (sessionWorkersRunning()) {
+    if (!sessionWorkers_.isEmpty()) {
         attemptWaitsForWorkers_ = true;
         return;
     }
+    // So must the sends queued in that session: they see Stopping and end without a request.
+    senderThread_.post([this] { deliverHere([this] { startAttempt(); }); });
+}
+
+void SessionEngine::startAttempt() {
+    if (phase_ != Phase::SigningIn)
+        return;
+    ++sessionNumber_;
     state_.LastIncomingText.clear();
     state_.Stopping = false;
     sender_.reset();
@@ -191,7 +194,7 @@ void SessionEngine::handleSessionEvent(int kind, int code) {
         nextAttempt_.reset();
         phase_ = Phase::Live;
         emit sessionEvent(SignedIn);
-        buddyWorker_ = runSessionWorker(
+        runSessionWorker(
             [this, timing = buddyTiming_] { BuddyThread(state_, http_, sink_, timing); });
         return;
     case LoginFailed:
@@ -259,7 +262,7 @@ void SessionEngine::afterFirstBuddyList(const BuddyList& lines) {
         names.insert(entry.id.toText(), EncodeUnicodeEscapes(DecodeUnicodeEscapes(entry.name)));
     const QString homePage = state_.HomePage.get();
     const bool replay = replayHistory_;
-    runWorker(
+    runSessionWorker(
         [this, names = std::move(names), homePage, replay] {
             if (promoContext_)
                 PostSignInStatus(*promoContext_);
@@ -277,7 +280,7 @@ void SessionEngine::startPoll() {
     if (phase_ != Phase::Live || state_.Stopping || state_.ChannelName.get().isEmpty())
         return;
     state_.PollRunning = true;
-    pollWorker_ = runSessionWorker([this] { PollThread(state_, http_); });
+    runSessionWorker([this] { PollThread(state_, http_); });
 }
 
 void SessionEngine::handleMessage(std::unique_ptr<TMSg> record) {
@@ -314,10 +317,10 @@ void SessionEngine::signOut() {
         },
         [this] {
             InterruptSessionWork(http_);
-            if (sessionWorkersRunning())
-                signOutWaitsForWorkers_ = true;
-            else
+            if (sessionWorkers_.isEmpty())
                 continueSignOut();
+            else
+                signOutWaitsForWorkers_ = true;
         });
 }
 

@@ -130,15 +130,19 @@ private:
 
     void prepareAttempt(Credentials credentials);
     void beginAttempt();
+    void startAttempt();
     void afterFirstBuddyList(const BuddyList& lines);
     void startPoll();
     void continueSignOut();
-    bool sessionWorkersRunning() const;
+    void afterSessionWorkers();
 
+    QThread* startThread(std::function<void()> body);
     // Runs body on a tracked worker thread; done runs here afterwards.
     void runWorker(std::function<void()> body, std::function<void()> done = {});
-    // A session worker (buddy list, long poll): tracked apart, a new sign-in waits for them.
-    QPointer<QThread> runSessionWorker(std::function<void()> body);
+    // A worker of the session (buddy list, long poll, what follows the first list): a new
+    // sign-in and the sign-out wait until all have ended, and done runs only while the session
+    // that started it is the current one.
+    void runSessionWorker(std::function<void()> body, std::function<void()> done = {});
     void waitForWorker(QThread* thread);
     void endAttempt(SessionEventName outcome);
     // A front end's callback that runs only while context lives; call it on this thread only.
@@ -168,9 +172,9 @@ private:
     std::optional<Credentials> nextAttempt_; // asked for while a cancelled attempt ends
     bool attemptWaitsForWorkers_ = false;
     bool signOutWaitsForWorkers_ = false;
-    QPointer<QThread> buddyWorker_;
-    QPointer<QThread> pollWorker_;
-    QList<QPointer<QThread>> workers_;
+    quint64 sessionNumber_ = 0;        // one per attempt
+    QList<QThread*> sessionWorkers_;   // running; each leaves the list when it finishes
+    QList<QPointer<QThread>> workers_; // every worker, for the end
 };
 
 } // namespace quillo
