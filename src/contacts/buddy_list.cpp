@@ -1,5 +1,6 @@
 #include "contacts/buddy_list.h"
 
+#include <optional>
 #include <vector>
 
 #include "session/marker_cursor.h"
@@ -11,6 +12,66 @@ namespace {
 QString withoutSlashEscapes(QString text) {
     return text.replace(QStringLiteral("\\/"), QStringLiteral("/"));
 }
+
+// An id's number when its text is the one decimal spelling of a number that fits (ASCII digits,
+// no leading zero): then equal numbers mean equal texts, and the cheap number can stand for the
+// text. Nothing for any other text, which is compared as text.
+std::optional<qint64> numberOf(QStringView text) {
+    constexpr qsizetype kMaxDigits = 18; // always fits in a qint64
+    if (text.isEmpty() || text.size() > kMaxDigits || (text.size() > 1 && text[0] == u'0'))
+        return std::nullopt;
+    qint64 number = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        number = number * 10 + (c.unicode() - u'0');
+    }
+    return number;
+}
+
+// The id of a full-form line: the text from the second character to the first ":" after it;
+// empty when there is none.
+QStringView idOfLine(QStringView line) {
+    const qsizetype colon = line.indexOf(u':', 1);
+    return colon <= 1 ? QStringView() : line.sliced(1, colon - 1);
+}
+
+// Where each id of an online set first stands in it, keyed by the id's number (or its text).
+class OnlineIdIndex {
+public:
+    explicit OnlineIdIndex(const QStringList& ids)
+        : repeat_(ids.size(), false) {
+        byNumber_.reserve(ids.size());
+        for (qsizetype position = 0; position < ids.size(); ++position) {
+            const QStringView id = ids.at(position);
+            const std::optional<qint64> number = numberOf(id);
+            repeat_[position] =
+                number ? !addFirst(byNumber_, *number, position) : !addFirst(byText_, id, position);
+        }
+    }
+
+    // The position of the id's first occurrence in the set, or -1.
+    qsizetype find(QStringView id) const {
+        const std::optional<qint64> number = numberOf(id);
+        return number ? byNumber_.value(*number, -1) : byText_.value(id, -1);
+    }
+    // Whether the id at this position of the set came earlier in the set too.
+    bool isRepeat(qsizetype position) const { return repeat_[position]; }
+
+private:
+    // False when the key is there already: only its first position counts.
+    template <typename Key>
+    static bool addFirst(QHash<Key, qsizetype>& hash, const Key& key, qsizetype position) {
+        if (hash.contains(key))
+            return false;
+        hash.insert(key, position);
+        return true;
+    }
+
+    QHash<qint64, qsizetype> byNumber_;
+    QHash<QStringView, qsizetype> byText_;
+    std::vector<bool> repeat_;
+};
 
 } // namespace
 
@@ -48,49 +109,33 @@ OnlineSet OnlineSetOf(const QString& answer) {
 }
 
 void MarkOnline(BuddyList& list, const QStringList& onlineIds, const QString& tail) {
-    // Index the lines by id once, instead of searching the list for every online id. The keys
-    // are views into the lines and into onlineIds, so nothing is written to the list until the
-    // lookups are done. The lines of one id are chained through nextOfSameId.
+    // Index the online set once and look every line up in it, instead of searching the list for
+    // every online id. The lines of an id that repeats in the list are all found that way.
+    if (onlineIds.isEmpty())
+        return;
+    const OnlineIdIndex index(onlineIds);
+    std::vector<bool> hasLine(onlineIds.size(), false);
     const qsizetype friends = list.size();
-    QHash<QStringView, qsizetype> lastLineOf;
-    lastLineOf.reserve(friends);
-    std::vector<qsizetype> nextOfSameId(friends, -1);
     for (qsizetype i = 0; i < friends; ++i) {
-        const QStringView line = list.at(i);
-        const qsizetype colon = line.indexOf(u':', 1);
-        if (colon <= 1)
+        const QStringView id = idOfLine(list.at(i));
+        if (id.isEmpty())
             continue;
-        const QStringView id = line.mid(1, colon - 1);
-        const auto seen = lastLineOf.find(id);
-        if (seen == lastLineOf.end()) {
-            lastLineOf.insert(id, i);
-        } else {
-            nextOfSameId[i] = *seen;
-            *seen = i;
-        }
-    }
-    std::vector<bool> online(friends, false);
-    QStringList added;
-    for (const QString& id : onlineIds) {
-        const auto found = lastLineOf.constFind(id);
-        if (found != lastLineOf.constEnd()) {
-            // An index past the friends is a line added below: it is online already.
-            for (qsizetype i = *found; i >= 0 && i < friends; i = nextOfSameId[i])
-                online[i] = true;
+        const qsizetype position = index.find(id);
+        if (position < 0)
             continue;
-        }
-        const QString name = NameFromBuddyTail(id, tail);
-        if (name.isEmpty())
-            continue;
-        // Indexed too, so an id that the set repeats finds its line instead of adding another.
-        lastLineOf.insert(id, friends + added.size());
-        added.append(QStringLiteral("O") + id + u':' + name);
-    }
-    for (qsizetype i = 0; i < friends; ++i) {
-        if (online[i])
+        hasLine[position] = true;
+        // Writing only a mark that changes spares the copy of a line that is shared.
+        if (list.at(i).front() != u'O')
             list[i][0] = u'O';
     }
-    list.append(added);
+    for (qsizetype position = 0; position < onlineIds.size(); ++position) {
+        if (hasLine[position] || index.isRepeat(position))
+            continue;
+        const QString& id = onlineIds.at(position);
+        const QString name = NameFromBuddyTail(id, tail);
+        if (!name.isEmpty())
+            list.append(QStringLiteral("O") + id + u':' + name);
+    }
 }
 
 QString NameFromBuddyTail(const QString& id, const QString& tail) {
@@ -132,6 +177,19 @@ bool ReadFriendPage(const QString& answer, BuddyList& list, QStringList& picture
             pictures.append(id + u':' + picture);
     }
     return true;
+}
+
+void ReadFriendList(const std::function<QString(int page)>& fetchPage,
+                    const std::function<bool()>& stopping, BuddyList& list, QStringList& pictures) {
+    QString previous;
+    for (int page = 0; page < kMaxFriendPages; ++page) {
+        QString answer = fetchPage(page);
+        if (page > 0 && answer == previous)
+            break;
+        if (!ReadFriendPage(answer, list, pictures) || stopping())
+            break;
+        previous = std::move(answer);
+    }
 }
 
 QString FriendPictureUrl(const QString& id, const QStringList& pictures) {

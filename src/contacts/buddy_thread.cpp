@@ -18,18 +18,18 @@ constexpr int kMaxAttempts = 3; // three retries: four answers in all
 
 void FetchFriendList(SessionState& state, HttpLayer& http, BuddyList& list) {
     QStringList pictures;
-    for (int page = 0;; ++page) {
-        FormFields fields{{QStringLiteral("edge_type"), QStringLiteral("everyone")},
-                          {QStringLiteral("page"), QString::number(page)},
-                          {QStringLiteral("limit"), QStringLiteral("100")},
-                          {QStringLiteral("class"), QStringLiteral("FriendManager")},
-                          {QStringLiteral("node_id"), state.UserId.get()}};
-        fields.append(ajax_tokens::all(state));
-        const QString answer =
-            http.ServicePost(QStringLiteral("/ajax/social_graph/fetch.php"), QString(), fields);
-        if (!ReadFriendPage(answer, list, pictures) || state.Stopping)
-            break;
-    }
+    const auto fetchPage = [&state, &http](int page) {
+        const FormFields fields =
+            FormFields{{QStringLiteral("edge_type"), QStringLiteral("everyone")},
+                       {QStringLiteral("page"), QString::number(page)},
+                       {QStringLiteral("limit"), QStringLiteral("100")},
+                       {QStringLiteral("class"), QStringLiteral("FriendManager")},
+                       {QStringLiteral("node_id"), state.UserId.get()}} +
+            ajax_tokens::all(state);
+        return http.ServicePost(QStringLiteral("/ajax/social_graph/fetch.php"), QString(), fields);
+    };
+    ReadFriendList(
+        fetchPage, [&state] { return bool(state.Stopping); }, list, pictures);
     state.FriendPictures.set(pictures);
 }
 

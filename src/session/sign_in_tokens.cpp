@@ -22,6 +22,19 @@ Cut cutEither(MarkerCursor& cursor, QStringView plain, QStringView plainEnd, QSt
     return cursor.cut(escaped, escapedEnd, value);
 }
 
+// The name becomes a host name under the base domain, and the session's cookies go to that
+// host, so only the form the service uses is taken: anything else could name another host.
+bool isChannelName(QStringView name) {
+    const QStringView prefix = u"channel";
+    if (name.size() <= prefix.size() || !name.startsWith(prefix))
+        return false;
+    for (const QChar c : name.sliced(prefix.size())) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void ParseTokens(const QString& page, SessionState& state) {
@@ -65,8 +78,11 @@ void ParseTokens(const QString& page, SessionState& state) {
                   u"\\\"", value) == Cut::Found)
         state.PictureUrl.set(value.remove(u'\\'));
 
-    if (cursor.cut(u".js\\\", \\\"channel", u"\\\"", value) == Cut::Found)
-        state.ChannelName.set(QStringLiteral("channel") + value);
+    if (cursor.cut(u".js\\\", \\\"channel", u"\\\"", value) == Cut::Found) {
+        const QString channel = QStringLiteral("channel") + value;
+        if (isChannelName(channel))
+            state.ChannelName.set(channel);
+    }
 }
 
 QString FirstWord(const QString& text) {
@@ -105,7 +121,7 @@ QString ChannelFromHomePage(const QString& page, const QString& baseDomain) {
         return {};
     cursor.skipPast(u"\", \"");
     const auto host = cursor.upTo(u"\", ");
-    if (!host)
+    if (!host || !isChannelName(*host))
         return {};
     return QStringLiteral("http://0.") + *host + u'.' + baseDomain + unescapeSlashes(*path);
 }
@@ -114,7 +130,7 @@ QString ChannelFromReconnect(const QString& answer, const QString& baseDomain,
                              SessionState& state) {
     MarkerCursor cursor(answer);
     QString name;
-    if (cursor.cut(u"\"host\":\"", u"\"", name) != Cut::Found)
+    if (cursor.cut(u"\"host\":\"", u"\"", name) != Cut::Found || !isChannelName(name))
         return {};
     QString path;
     if (cursor.cut(u"\"path\":\"", u"\"", path) == Cut::Found)

@@ -11,7 +11,8 @@ struct SessionState;
 
 // Fills UserId, PostFormId, Dtsg, FullName, PictureUrl and ChannelName from the signed-in page,
 // each marker looked for after the previous one. Empties UserId, PostFormId, Dtsg, FullName,
-// FirstName and ChannelName first; PictureUrl is only replaced when found.
+// FirstName and ChannelName first; PictureUrl is only replaced when found. A channel name is
+// taken only in the form "channel" and digits, since it becomes a host that gets the cookies.
 void ParseTokens(const QString& page, SessionState& state);
 
 // The text before the first space; empty when there is no space.
@@ -22,10 +23,12 @@ QString PhotosPageRedirect(const QString& page);
 // The user's picture on a photos page (after any redirect has been followed), or empty.
 QString PictureFromPhotosPage(const QString& page);
 
-// The channel frame address from the home page's script, or empty.
+// The channel frame address from the home page's script, or empty (also when its host is not
+// "channel" and digits).
 QString ChannelFromHomePage(const QString& page, const QString& baseDomain);
 
-// The channel name of a reconnect answer; sets ChannelUrl when host and path are both there.
+// The channel name of a reconnect answer, or empty when it is not "channel" and digits; sets
+// ChannelUrl when such a host and a path are both there.
 QString ChannelFromReconnect(const QString& answer, const QString& baseDomain, SessionState& state);
 
 // The logout link of the signed-in page ("&amp;" decoded), or empty.

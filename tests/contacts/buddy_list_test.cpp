@@ -2,6 +2,10 @@
 // answer, the pages of the friend list, and the full and online forms built from them.
 #include <gtest/gtest.h>
 
+#include <QSet>
+#include <functional>
+#include <random>
+
 #include "support/qt_printers.h"
 
 #include "contacts/buddy_list.h"
@@ -56,6 +60,16 @@ QString friendPage(const QStringList& entries) {
            entries.join(u',') + q(R"(],"edge_type":"everyone","page":0,"has_more":false}})");
 }
 
+// A full page of the friend list: 100 friends with ids from first on.
+QString fullFriendPage(int first) {
+    QStringList entries;
+    for (int id = first; id < first + 100; ++id) {
+        const QByteArray text = QByteArray::number(id);
+        entries.append(friendEntry(text.constData(), ("F" + text).constData(), "http://p/f.jpg"));
+    }
+    return friendPage(entries);
+}
+
 } // namespace
 
 TEST(BuddyList, FullFormMarksFriendsAndAddsOnlineStrangersNamedInTheAnswer) {
@@ -102,6 +116,106 @@ TEST(BuddyList, MarkOnlineHandlesRepeatsAndLookalikeIds) {
         BuddyList list = c.list;
         MarkOnline(list, c.online, tail);
         EXPECT_EQ(list, c.expected) << c.name;
+    }
+}
+
+// MarkOnline compares numeric ids as numbers; an id of any other form must still be matched by
+// its exact text, and a number never by another spelling of it.
+TEST(BuddyList, MarkOnlineMatchesIdsOfEveryFormByTheirText) {
+    const QString tail = q(R"(},"wasAvailableIDs":[],"userInfos":{)") + info("abc", "S") + u',' +
+                         info("007", "Z") + u'}';
+    const struct {
+        const char* name;
+        QStringList list;
+        QStringList online;
+        QStringList expected;
+    } cases[] = {
+        {"a friend whose id is no number", lines({"Xabc:N", "X1:A"}), lines({"abc"}),
+         lines({"Oabc:N", "X1:A"})},
+        {"a leading zero makes another id", lines({"X007:B", "X7:C"}), lines({"7"}),
+         lines({"X007:B", "O7:C"})},
+        {"the other spelling is a stranger", lines({"X7:C"}), lines({"007"}),
+         lines({"X7:C", "O007:Z"})},
+        {"zero itself", lines({"X0:A", "X00:B"}), lines({"0"}), lines({"O0:A", "X00:B"})},
+        {"18 digits", lines({"X999999999999999999:M", "X99999999999999999:N"}),
+         lines({"999999999999999999"}), lines({"O999999999999999999:M", "X99999999999999999:N"})},
+        {"more digits than a qint64 holds",
+         lines({"X12345678901234567890:W", "X1234567890123456789:V", "X2345678901234567890:U"}),
+         lines({"12345678901234567890", "2345678901234567890"}),
+         lines({"O12345678901234567890:W", "X1234567890123456789:V", "O2345678901234567890:U"})},
+        {"digits then a letter", lines({"X12a:C", "X12:D"}), lines({"12a"}),
+         lines({"O12a:C", "X12:D"})},
+        {"digits that are not ASCII", lines({"X\u0661\u0662:E", "X12:F"}), lines({"\u0661\u0662"}),
+         lines({"O\u0661\u0662:E", "X12:F"})},
+        {"lines without an id are no one's", lines({"X:A", "Xabc", ""}), lines({""}),
+         lines({"X:A", "Xabc", ""})},
+        {"a line without an id does not hide a stranger", lines({"Xabc"}), lines({"abc"}),
+         lines({"Xabc", "Oabc:S"})},
+        {"a text id repeated in the list and the set", lines({"Xabc:N", "X5:E", "Xabc:N"}),
+         lines({"abc", "abc"}), lines({"Oabc:N", "X5:E", "Oabc:N"})},
+        {"a text stranger online twice is added once", BuddyList(), lines({"abc", "abc"}),
+         lines({"Oabc:S"})},
+        {"a line online already stays so", lines({"O5:E", "X6:F"}), lines({"6"}),
+         lines({"O5:E", "O6:F"})},
+    };
+    for (const auto& c : cases) {
+        BuddyList list = c.list;
+        MarkOnline(list, c.online, tail);
+        EXPECT_EQ(list, c.expected) << c.name;
+    }
+}
+
+// MarkOnline against the plain reading of what it does, for lists and sets drawn at random from
+// ids of every form, many of them equal or alike, in sizes that make the index's searches meet.
+TEST(BuddyList, MarkOnlineAgreesWithTheLineByLineReading) {
+    QStringList ids = lines({"1", "01", "001", "10", "100", "0", "00", "7", "07"}) +
+                      lines({"abc", "ab", "12a", "a12", "\u0661", "-1", "1.0"}) +
+                      lines({"4294967296", "100000987654321", "0100000987654321"}) +
+                      lines({"999999999999999999", "1000000000000000000", "9223372036854775807",
+                             "9223372036854775808", "18446744073709551617"});
+    for (int i = 0; i < 400; ++i)
+        ids.append(QString::number(Q_INT64_C(100000000000000) + qint64(i) * 8192));
+    QString tail = q(R"(},"wasAvailableIDs":[],"userInfos":{)");
+    for (qsizetype i = 0; i < ids.size(); i += 2)
+        tail += u'"' + ids[i] + QStringLiteral(R"(":{"name":"N)") + QString::number(i) +
+                QStringLiteral(R"("},)");
+    tail += QStringLiteral("}");
+
+    // Every line of each online id becomes "O"; an id with no line yet is added when named.
+    const auto byTheLines = [&tail](BuddyList list, const QStringList& online) {
+        for (const QString& id : online) {
+            bool found = false;
+            for (QString& line : list) {
+                const qsizetype colon = line.indexOf(u':', 1);
+                if (colon > 1 && QStringView(line).sliced(1, colon - 1) == id) {
+                    line[0] = u'O';
+                    found = true;
+                }
+            }
+            const QString name = NameFromBuddyTail(id, tail);
+            if (!found && !name.isEmpty())
+                list.append(QStringLiteral("O") + id + u':' + name);
+        }
+        return list;
+    };
+
+    std::mt19937 random(2009);
+    const auto anyId = [&] {
+        return ids[std::uniform_int_distribution<qsizetype>(0, ids.size() - 1)(random)];
+    };
+    for (const int size : {0, 1, 5, 40, 300, 1000}) {
+        for (int round = 0; round < 4; ++round) {
+            BuddyList list;
+            for (int i = 0; i < size; ++i)
+                list.append((i % 3 ? QStringLiteral("X") : QStringLiteral("O")) + anyId() + u':' +
+                            QString::number(i));
+            QStringList online;
+            for (int i = 0; i < size + round * 7; ++i)
+                online.append(anyId());
+            BuddyList marked = list;
+            MarkOnline(marked, online, tail);
+            EXPECT_EQ(marked, byTheLines(list, online)) << size << " lines, round " << round;
+        }
     }
 }
 
@@ -217,6 +331,50 @@ TEST(ReadFriendPage, TruncatedPagesGiveWholeEntriesOnly) {
         for (const QString& line : pictures)
             EXPECT_TRUE(line == u"11:http://p/11.jpg" || line == u"22:http://p/22.jpg")
                 << length << ": " << line.toStdString();
+    }
+}
+
+TEST(ReadFriendList, EndsWhateverTheServiceAnswers) {
+    const QString twoFriends = friendPage(
+        {friendEntry("1", "A", "http://p/1.jpg"), friendEntry("2", "B", "http://p/2.jpg")});
+    const QString thirdFriend = friendPage({friendEntry("3", "C", "http://p/3.jpg")});
+    const struct {
+        const char* name;
+        std::function<QString(int)> service;
+        int stopAfterPages; // stopping() is true once this many pages have been read
+        int fetches;
+        qsizetype friends;
+    } cases[] = {
+        {"pages until an empty one",
+         [&](int page) {
+             return page == 0 ? twoFriends : page == 1 ? thirdFriend : friendPage({});
+         },
+         -1, 3, 3},
+        {"the same page whatever is asked", [&](int) { return twoFriends; }, -1, 2, 2},
+        {"a new full page every time", [](int page) { return fullFriendPage(page * 100); }, -1,
+         kMaxFriendPages, 100 * kMaxFriendPages},
+        {"stopping after the first page", [&](int) { return twoFriends; }, 1, 1, 2},
+        {"a first answer without friends", [](int) { return QString(); }, -1, 1, 0},
+    };
+    for (const auto& c : cases) {
+        QList<int> asked;
+        int read = 0;
+        BuddyList list;
+        QStringList pictures;
+        ReadFriendList(
+            [&](int page) {
+                asked.append(page);
+                if (asked.size() > 10 * kMaxFriendPages)
+                    return QString(); // the loop under test would not end by itself
+                return c.service(page);
+            },
+            [&] { return ++read == c.stopAfterPages; }, list, pictures);
+        EXPECT_EQ(asked.size(), c.fetches) << c.name;
+        for (qsizetype i = 0; i < asked.size(); ++i)
+            EXPECT_EQ(asked[i], i) << c.name;
+        EXPECT_EQ(list.size(), c.friends) << c.name;
+        EXPECT_EQ(pictures.size(), c.friends) << c.name;
+        EXPECT_EQ(QSet<QString>(list.begin(), list.end()).size(), list.size()) << c.name;
     }
 }
 

@@ -131,6 +131,54 @@ TEST(SignInTokens, ChannelFromHomePageAndReconnect) {
     EXPECT_EQ(state.ChannelUrl.get(), QStringLiteral("unchanged"));
 }
 
+// The channel name becomes the host of the long polls, which carry the session's cookies: a
+// name of any other form than "channel" and ASCII digits must count as no channel at all.
+TEST(SignInTokens, ChannelNameOnlyOfTheServiceForm) {
+    const struct {
+        QString name;
+        bool taken;
+    } cases[] = {
+        {QStringLiteral("channel06"), true},
+        {QStringLiteral("channel12"), true},
+        {QStringLiteral("evil.example/"), false},
+        {QStringLiteral("channel06.evil"), false},
+        {QStringLiteral("channel"), false},
+        {QStringLiteral("channelx1"), false},
+        {QStringLiteral("channel1/x"), false},
+        {QStringLiteral("channel 1"), false},
+        {QStringLiteral("channel1@evil.example"), false},
+        {QStringLiteral("channel\u0661"), false}, // a digit, but not an ASCII one
+        {QString(), false},
+    };
+    const QString domain = QStringLiteral("facebook.test");
+    for (const auto& c : cases) {
+        const std::string what = c.name.toStdString();
+        const QString page = QStringLiteral("user:7, post_form_id:\"p\" fb_dtsg:\"d\" "
+                                            "\"http:\\/\\/static.test\\/x.js\\\", \\\"") +
+                             c.name + QStringLiteral("\\\"");
+        EXPECT_EQ(parse(page).channel, c.taken ? c.name : QString()) << what;
+
+        const QString home = QStringLiteral("channelManager.iframeLoad(\"\\/iframe\\/1\", \"") +
+                             c.name + QStringLiteral("\", true);");
+        EXPECT_EQ(ChannelFromHomePage(home, domain),
+                  c.taken ? QStringLiteral("http://0.") + c.name +
+                                QStringLiteral(".facebook.test/iframe/1")
+                          : QString())
+            << what;
+
+        SessionState state;
+        state.ChannelUrl.set(QStringLiteral("unchanged"));
+        const QString answer = QStringLiteral("for (;;);{\"error\":0,\"payload\":{\"host\":\"") +
+                               c.name + QStringLiteral("\",\"path\":\"\\/x\\/y\",\"seq\":3}}");
+        EXPECT_EQ(ChannelFromReconnect(answer, domain, state), c.taken ? c.name : QString())
+            << what;
+        EXPECT_EQ(state.ChannelUrl.get(), c.taken ? QStringLiteral("http://0.") + c.name +
+                                                        QStringLiteral(".facebook.test/x/y")
+                                                  : QStringLiteral("unchanged"))
+            << what;
+    }
+}
+
 TEST(SignInTokens, LogoutLink) {
     EXPECT_EQ(LogoutLink(QStringLiteral("<li class=\"fb_menu\" id=\"fb_menu_logout\"><a "
                                         "href=\"http://w.test/logout.php?h=1&amp;t=2\">")),
