@@ -194,6 +194,8 @@ void SessionEngine::handleSessionEvent(int kind, int code) {
         nextAttempt_.reset();
         phase_ = Phase::Live;
         emit sessionEvent(SignedIn);
+        // Set before the worker runs, so an end of the session that comes first waits for it.
+        state_.BuddyRefreshRunning = true;
         runSessionWorker(
             [this, timing = buddyTiming_] { BuddyThread(state_, http_, sink_, timing); });
         return;

@@ -270,6 +270,16 @@ TEST_F(SessionTest, ThreeFailedSendsInARowEndTheSession) {
     EXPECT_FALSE(sessionAlive());
 }
 
+TEST_F(SessionTest, SendsWhileTheSessionEndsAreNoFailures) {
+    ChatSender sender(state_, *http_);
+    state_.Stopping = true;
+    for (const char* text : {"a", "b", "c"})
+        EXPECT_EQ(sender.send(kZoe, QString::fromLatin1(text)), SendOutcome::NotSent);
+    EXPECT_TRUE(sink_.events().isEmpty()) << "no session end of its own";
+    EXPECT_TRUE(standin_.requests(QStringLiteral("path=/ajax/chat/send.php")).isEmpty());
+    EXPECT_TRUE(sessionAlive()) << "only the one who ends the session signs out";
+}
+
 TEST_F(SessionTest, SignOutWhileAPollIsHeldIsQuickAndSilent) {
     standin_.control(QStringLiteral("settings"), {{"hold_ms", 20000}});
     startBuddyList();
