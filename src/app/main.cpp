@@ -1,12 +1,32 @@
-// Program entry of the messenger. The windows arrive step by step; until the main window
-// exists the program says so and ends cleanly.
+// Program entry of the messenger: one running copy, the program's look, then the windows from
+// the splash on. The second copy of a user's program ends at once, silently.
 #include <QApplication>
-#include <QTextStream>
+
+#include "app/ui/messenger.h"
+#include "app/ui/skin.h"
+#include "desktop/ui/desktop_pictures.h"
+#include "platform/folders.h"
+#include "platform/settings_store.h"
+#include "platform/single_instance.h"
+#include "session/endpoints.h"
+
+using namespace quillo;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillo for Facebook"));
-    QTextStream(stdout) << "Quillo for Facebook " << QStringLiteral(QUILLO_VERSION)
-                        << ": the messenger window arrives with a later step.\n";
-    return 0;
+    const SingleInstance instance;
+    if (!instance.acquired())
+        return 0;
+    // The program lives on in the tray when its windows are closed; only Exit ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(DrawApplicationIcon());
+    ApplySkin(app, AppFolder());
+
+    Messenger messenger(CreateUserSettingsStore(),
+                        LoadEndpoints(AppFolder() + QStringLiteral("endpoints.ini")));
+    QObject::connect(&messenger, &Messenger::finished, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
+    messenger.start();
+    return app.exec();
 }

@@ -3,6 +3,7 @@
 #include "chat/history.h"
 #include "chat/poll_thread.h"
 #include "conversation/text_codecs.h"
+#include "session/plain_requests.h"
 #include "session/sign_in.h"
 #include "session/sign_out.h"
 
@@ -363,6 +364,17 @@ void SessionEngine::checkForUpdate(QObject* context,
               [this, done = forContext(context, std::move(done)), answer] {
                   done(*answer, startupCheck_.remoteVersion());
               });
+}
+
+void SessionEngine::fetchPicture(const QString& url, QObject* context,
+                                 std::function<void(QByteArray)> done) {
+    auto picture = std::make_shared<QByteArray>();
+    runWorker(
+        [this, url, picture] {
+            FetchImage(http_.endpoints(), url, http_.endpoints().rootUrl(), *picture,
+                       http_.exitInterruption());
+        },
+        [done = forContext(context, std::move(done)), picture] { done(*picture); });
 }
 
 void SessionEngine::postChattingStatus(int tabCount) {

@@ -70,7 +70,7 @@ public:
     const SessionState& state() const { return state_; }
     SessionState& state() { return state_; }
     HttpLayer& http() { return http_; }
-    const TDemographic& demographic() const { return demographic_; }
+    TDemographic& demographic() { return demographic_; }
     bool signedIn() const { return phase_ == Phase::Live; }
 
     // The start-up check at program start; startupCheckDone reports it.
@@ -99,6 +99,9 @@ public:
     void clearHistory(ContactId with, QObject* context, std::function<void(bool cleared)> done);
     void checkForUpdate(QObject* context,
                         std::function<void(StartupCheck::UpdateAnswer, QString version)> done);
+    // A picture's bytes (the user's own, a friend's), fetched on a worker; empty on failure.
+    void fetchPicture(const QString& url, QObject* context,
+                      std::function<void(QByteArray picture)> done);
     // The "chatting with friends" status, when the user sends from one of tabCount tabs.
     void postChattingStatus(int tabCount);
 

@@ -1,0 +1,324 @@
+#include "app/ui/main_window.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStackedLayout>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "app/ui/link_label.h"
+#include "app/ui/program_pictures.h"
+#include "app/ui/skin.h"
+#include "desktop/ui/desktop_pictures.h"
+#include "prefs/language_strings.h"
+
+namespace quillo {
+
+namespace {
+
+template <typename Widget>
+Widget* named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+} // namespace
+
+MainWindow::MainWindow(const LanguageStrings& strings, QWidget* parent)
+    : QMainWindow(parent)
+    , strings_(strings) {
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(QStringLiteral("Quillo for Facebook"));
+    setWindowIcon(DrawApplicationIcon());
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    pages_ = named(new QStackedWidget(central), "PageControl1");
+    loginPage_ = buildLoginPage();
+    contactPage_ = buildContactPage();
+    pages_->addWidget(loginPage_);
+    pages_->addWidget(contactPage_);
+    column->addWidget(pages_, 1);
+    column->addWidget(buildBanner());
+    setCentralWidget(central);
+    buildMenus();
+}
+
+QWidget* MainWindow::buildLoginPage() {
+    auto* page = named(new QWidget, "TabSheet1");
+    auto* stack = new QStackedLayout(page);
+    stack->setStackingMode(QStackedLayout::StackAll);
+
+    auto* form = named(new QWidget, "loginForm");
+    auto* column = new QVBoxLayout(form);
+    column->setContentsMargins(18, 18, 18, 18);
+    auto* picture = named(new QLabel(form), "Image1");
+    picture->setPixmap(LoginPicture());
+    picture->setAlignment(Qt::AlignCenter);
+    column->addWidget(picture);
+    lblLoginError_ = named(new QLabel(form), "lblLoginError");
+    lblLoginError_->setWordWrap(true);
+    lblLoginError_->setAlignment(Qt::AlignCenter);
+    lblLoginError_->setProperty("error", true);
+    lblLoginError_->hide();
+    column->addWidget(lblLoginError_);
+    lblIntro_ = named(new QLabel(strings_.text(LanguageKey::msgIntro), form), "lblIntro");
+    lblIntro_->setWordWrap(true);
+    column->addWidget(lblIntro_);
+
+    auto* fields = new QFormLayout;
+    txtEmail = named(new QLineEdit(form), "txtEmail");
+    txtPassword = named(new QLineEdit(form), "txtPassword");
+    txtPassword->setEchoMode(QLineEdit::Password);
+    auto* emailLabel = named(new QLabel(QStringLiteral("Email:"), form), "lbEmail");
+    auto* passwordLabel = named(new QLabel(QStringLiteral("Password:"), form), "lbPassword");
+    emailLabel->setBuddy(txtEmail);
+    passwordLabel->setBuddy(txtPassword);
+    fields->addRow(emailLabel, txtEmail);
+    fields->addRow(passwordLabel, txtPassword);
+    column->addLayout(fields);
+
+    chkremember =
+        named(new QCheckBox(QStringLiteral("Remember email and password."), form), "chkremember");
+    chkAuto = named(new QCheckBox(QStringLiteral("Sign in automatically "), form), "chkAuto");
+    column->addWidget(chkremember);
+    column->addWidget(chkAuto);
+    connect(chkremember, &QCheckBox::toggled, this, [this](bool remember) {
+        if (!remember)
+            chkAuto->setChecked(false);
+        chkAuto->setEnabled(remember);
+    });
+
+    btnSignin = named(new QPushButton(QStringLiteral("Sign in"), form), "btnSignin");
+    btnSignin->setDefault(true);
+    btnSignin->setAutoDefault(true);
+    column->addWidget(btnSignin, 0, Qt::AlignHCenter);
+    connect(btnSignin, &QPushButton::clicked, this, &MainWindow::signInClicked);
+    // Enter in either field signs in, as the default button of the page does.
+    connect(txtEmail, &QLineEdit::returnPressed, btnSignin, &QPushButton::click);
+    connect(txtPassword, &QLineEdit::returnPressed, btnSignin, &QPushButton::click);
+
+    auto* forgot =
+        named(new LinkLabel(QStringLiteral("Forgot password"), form), "lbForgotPassword");
+    column->addWidget(forgot, 0, Qt::AlignHCenter);
+    connect(forgot, &LinkLabel::clicked, this, &MainWindow::forgotPasswordRequested);
+    column->addStretch(1);
+    stack->addWidget(form);
+
+    // The signing-in panel lies over the whole form while it shows.
+    panel1_ = named(new QLabel(QStringLiteral("Signing in...")), "Panel1");
+    panel1_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    panel1_->setWordWrap(true);
+    panel1_->setAutoFillBackground(true);
+    auto* panelColumn = new QVBoxLayout(panel1_);
+    panelColumn->setContentsMargins(18, 60, 18, 18);
+    auto* busy = named(new QLabel(panel1_), "Image2");
+    busy->setPixmap(BusyPicture());
+    busy->setAlignment(Qt::AlignCenter);
+    panelColumn->addWidget(busy);
+    btnCancel = named(new QPushButton(QStringLiteral("Cancel"), panel1_), "btnCancel");
+    panelColumn->addWidget(btnCancel, 0, Qt::AlignHCenter);
+    panelColumn->addStretch(1);
+    connect(btnCancel, &QPushButton::clicked, this, &MainWindow::cancelClicked);
+    stack->addWidget(panel1_);
+    panel1_->hide();
+    stack->setCurrentWidget(form);
+    return page;
+}
+
+QWidget* MainWindow::buildContactPage() {
+    auto* page = named(new QWidget, "TabSheet2");
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    auto* header = named(new QFrame(page), "Panel3");
+    auto* headerRow = new QHBoxLayout(header);
+    profileImg_ = named(new QLabel(header), "profileImg");
+    profileImg_->setFixedSize(50, 50);
+    profileImg_->setScaledContents(true);
+    profileImg_->setPixmap(DefaultUserPicture());
+    headerRow->addWidget(profileImg_);
+    auto* nameColumn = new QVBoxLayout;
+    userName_ = named(new QLabel(header), "Label1");
+    userName_->setProperty("userName", true);
+    nameColumn->addWidget(userName_);
+    auto* signOut = named(new LinkLabel(QStringLiteral("Sign out"), header), "lbSignOut");
+    nameColumn->addWidget(signOut, 0, Qt::AlignLeft);
+    headerRow->addLayout(nameColumn, 1);
+    connect(signOut, &LinkLabel::clicked, this, &MainWindow::signOutRequested);
+    column->addWidget(header);
+
+    treePlace_ = new QVBoxLayout;
+    treePlace_->setContentsMargins(0, 0, 0, 0);
+    column->addLayout(treePlace_, 1);
+
+    panel4_ = named(new QFrame(page), "Panel4");
+    panel4_->setStyleSheet(RecommendPanelStyleSheet()); // no skin reaches these two
+    panel4_->setFixedHeight(75);
+    auto* outer = new QVBoxLayout(panel4_);
+    outer->setContentsMargins(2, 2, 2, 2);
+    auto* panel5 = named(new QFrame(panel4_), "Panel5");
+    auto* links = new QVBoxLayout(panel5);
+    links->setContentsMargins(6, 2, 6, 2);
+    links->setSpacing(1);
+    auto* titleRow = new QHBoxLayout;
+    titleRow->addWidget(named(new QLabel(QStringLiteral("Recommend Quillo"), panel5), "lbRecomend"),
+                        1);
+    foldButton_ = named(new LinkLabel(QStringLiteral("x"), panel5), "Label5");
+    titleRow->addWidget(foldButton_);
+    links->addLayout(titleRow);
+    lbSendMail =
+        named(new LinkLabel(QStringLiteral("Private Message Friend(s)"), panel5), "lbSendMail");
+    lbSendWall =
+        named(new LinkLabel(QStringLiteral("Post on Friend(s) Wall"), panel5), "lbSendWall");
+    lbSendMail->setEnabled(false);
+    lbSendWall->setEnabled(false);
+    links->addWidget(lbSendMail);
+    links->addWidget(lbSendWall);
+    outer->addWidget(panel5);
+    column->addWidget(panel4_);
+    connect(foldButton_, &LinkLabel::clicked, this, &MainWindow::toggleRecommendPanel);
+    connect(lbSendMail, &LinkLabel::clicked, this, &MainWindow::sendMailRequested);
+    connect(lbSendWall, &LinkLabel::clicked, this, &MainWindow::sendWallRequested);
+    return page;
+}
+
+QWidget* MainWindow::buildBanner() {
+    panel2_ = named(new QLabel(strings_.text(LanguageKey::msgBanner)), "Panel2");
+    panel2_->setAlignment(Qt::AlignCenter);
+    panel2_->setFixedHeight(64);
+    auto* inside = new QVBoxLayout(panel2_);
+    inside->setContentsMargins(0, 0, 0, 0);
+    advImg_ = named(new QLabel(panel2_), "advImg");
+    advImg_->setAlignment(Qt::AlignCenter);
+    advImg_->hide();
+    inside->addWidget(advImg_);
+    return panel2_;
+}
+
+void MainWindow::buildMenus() {
+    auto action = [this](QMenu* menu, const char* name, const QString& caption, auto signal) {
+        QAction* item = menu->addAction(caption);
+        item->setObjectName(QString::fromLatin1(name));
+        connect(item, &QAction::triggered, this, signal);
+        return item;
+    };
+    QMenu* messenger = named(menuBar()->addMenu(QStringLiteral("Messenger")), "Messenger1");
+    Signout1 =
+        action(messenger, "Signout1", QStringLiteral("Sign out"), &MainWindow::signOutRequested);
+    Signout1->setEnabled(false);
+    action(messenger, "Exit1", QStringLiteral("Exit"), &MainWindow::exitRequested);
+    QMenu* tools = named(menuBar()->addMenu(QStringLiteral("Tools")), "Tools1");
+    action(tools, "Option1", QStringLiteral("Preferences"), &MainWindow::preferencesRequested);
+    QMenu* help = named(menuBar()->addMenu(QStringLiteral("Help")), "Help1");
+    action(help, "Help2", QStringLiteral("Help"), &MainWindow::helpRequested);
+    action(help, "Checkforupdate1", QStringLiteral("Check for Update"),
+           &MainWindow::checkForUpdateRequested);
+    action(help, "Homepage1", QStringLiteral("Home page"), &MainWindow::homePageRequested);
+    action(help, "About1", QStringLiteral("About"), &MainWindow::aboutRequested);
+}
+
+void MainWindow::showLoginPage() {
+    pages_->setCurrentWidget(loginPage_);
+    txtEmail->setFocus();
+    btnSignin->setEnabled(true);
+    Signout1->setEnabled(false);
+    emit loginPageShown();
+}
+
+void MainWindow::showContactPage() {
+    pages_->setCurrentWidget(contactPage_);
+}
+
+bool MainWindow::contactPageShown() const {
+    return pages_->currentWidget() == contactPage_;
+}
+
+void MainWindow::ShowLoginError(const QString& text) {
+    hideSigningPanel();
+    lblLoginError_->setText(text);
+    lblLoginError_->show();
+}
+
+void MainWindow::hideLoginError() {
+    lblLoginError_->hide();
+}
+
+void MainWindow::showSigningPanel(const QString& caption, bool withCancel) {
+    panel1_->setText(caption);
+    btnCancel->setVisible(withCancel);
+    btnCancel->setEnabled(withCancel);
+    panel1_->show();
+    panel1_->raise();
+}
+
+void MainWindow::setSigningCaption(const QString& caption) {
+    panel1_->setText(caption);
+}
+
+void MainWindow::hideSigningPanel() {
+    panel1_->hide();
+}
+
+bool MainWindow::signingPanelShown() const {
+    return !panel1_->isHidden();
+}
+
+void MainWindow::setContactTree(QWidget* tree) {
+    treePlace_->addWidget(tree);
+}
+
+void MainWindow::setUserName(const QString& name) {
+    userName_->setText(name);
+}
+
+void MainWindow::setUserPicture(const QPixmap& picture) {
+    profileImg_->setPixmap(picture);
+}
+
+void MainWindow::setBannerText(const QString& text) {
+    panel2_->setText(text);
+}
+
+void MainWindow::setBannerPicture(const QPixmap& picture, const QString& hint) {
+    advImg_->setPixmap(picture);
+    advImg_->setToolTip(hint);
+    advImg_->setVisible(!picture.isNull());
+}
+
+QPixmap MainWindow::bannerPicture() const {
+    return advImg_->pixmap();
+}
+
+void MainWindow::toggleRecommendPanel() {
+    const bool unfolded = foldButton_->text() == u"x";
+    panel4_->setFixedHeight(unfolded ? 30 : 75);
+    foldButton_->setText(unfolded ? QStringLiteral("^") : QStringLiteral("x"));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closing only puts the window away; the program goes on (in the tray).
+    event->ignore();
+    emit closedByUser();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    centreIntro();
+    emit resized(size());
+}
+
+void MainWindow::centreIntro() {
+    lblIntro_->setAlignment(Qt::AlignHCenter);
+}
+
+} // namespace quillo

@@ -1,0 +1,239 @@
+#include "app/ui/messenger.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+#include <QUrl>
+
+#include "app/ui/main_window.h"
+#include "app/ui/session_dispatcher.h"
+#include "app/ui/splash_screen.h"
+#include "contacts/buddy_list.h"
+#include "contacts/ui/buddy_tree.h"
+#include "desktop/ui/about_box.h"
+#include "desktop/ui/notice_stack.h"
+#include "desktop/ui/tray_icon.h"
+#include "platform/folders.h"
+#include "prefs/language_detect.h"
+#include "prefs/ui/language_captions.h"
+
+namespace quillo {
+
+namespace {
+
+QString bannerCacheFile() {
+    return DataFolder() + QStringLiteral("/banner.bmp");
+}
+
+QRect screenArea() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+} // namespace
+
+Messenger::Messenger(std::unique_ptr<SettingsStore> store, Endpoints endpoints, QObject* parent)
+    : QObject(parent)
+    , store_(std::move(store))
+    , engine_(std::move(endpoints), strings_) {}
+
+Messenger::~Messenger() {
+    delete mainWindow_;
+}
+
+MainWindow* Messenger::mainWindow() const {
+    return mainWindow_;
+}
+
+void Messenger::start() {
+    QDir().mkpath(DataFolder()); // a failure shows later, where files are written
+    LoadSettings(*store_, settings_, engine_.demographic(), engine_.state());
+    settings_.CurrentLang.set(DetectLanguage() + QStringLiteral(".lang"));
+    languageFile_ = LanguageFile::Load(LanguageFilePath(settings_.CurrentLang.get()));
+    LoadLanguageStrings(languageFile_, strings_);
+
+    splash_ = std::make_unique<SplashScreen>();
+    ApplyLanguageCaptions(languageFile_, splash_.get());
+    if (!settings_.AutoUpdate)
+        splash_->setStatus(QString());
+    tray_ = std::make_unique<TrayIcon>();
+    connect(tray_.get(), &TrayIcon::showMainWindowRequested, this, &Messenger::showMainWindow);
+    connect(tray_.get(), &TrayIcon::exitRequested, this, &Messenger::exit);
+    notices_ = std::make_unique<NoticeStack>(strings_);
+    connect(notices_.get(), &NoticeStack::showMainWindowRequested, this,
+            &Messenger::showMainWindow);
+
+    connect(&engine_, &SessionEngine::startupCheckDone, this, &Messenger::onStartupCheckDone);
+    engine_.setAutoUpdate(settings_.AutoUpdate);
+    engine_.setReplayHistory(settings_.ShowLastMsg);
+    engine_.enablePromotion(*store_, settings_);
+    splash_->show();
+    engine_.runStartupCheck();
+}
+
+void Messenger::onStartupCheckDone(int newVersion) {
+    if (newVersion == 1) {
+        QMessageBox::information(splash_.get(), QStringLiteral("Quillo for Facebook"),
+                                 strings_.text(LanguageKey::msgNewVersion));
+        openMakerPage(QStringLiteral("/download"));
+        shutDown();
+        return;
+    }
+    QTimer::singleShot(1000, this, &Messenger::createMainWindow);
+}
+
+void Messenger::createMainWindow() {
+    if (mainWindow_ || ended_)
+        return;
+    settings_.ShowDemoGraphics = false;
+    tray_->show();
+
+    auto* window = new MainWindow(strings_);
+    mainWindow_ = window;
+    tree_ = new BuddyTree(strings_, window);
+    tree_->ApplyHideOffline(settings_.HideOffline);
+    // A snapshot names new online friends by id only; the last buddy-list answer knows them.
+    tree_->setNameLookup([this](ContactId id) {
+        return NameFromBuddyTail(id.toText(), engine_.state().BuddyTail.get());
+    });
+    window->setContactTree(tree_);
+    dispatcher_ =
+        new SessionDispatcher(engine_, *window, *tree_, strings_, settings_, *store_, this);
+    dispatcher_->setErrorReports(engine_.http().endpoints(), settings_.CurrentLang.get());
+    connect(dispatcher_, &SessionDispatcher::trayStateChanged, this,
+            [this](int state) { tray_->SetTrayState(static_cast<TrayState>(state)); });
+    connect(dispatcher_, &SessionDispatcher::signOutEnabledChanged, tray_.get(),
+            &TrayIcon::setSignOutEnabled);
+    connect(dispatcher_, &SessionDispatcher::presenceNotice, notices_.get(),
+            &NoticeStack::ShowPresenceNotice);
+    connect(dispatcher_, &SessionDispatcher::sessionStarted, notices_.get(), &NoticeStack::reset);
+    connect(notices_.get(), &NoticeStack::openChatRequested, tree_, &BuddyTree::openChatWith);
+    connect(tray_.get(), &TrayIcon::signOutRequested, dispatcher_, &SessionDispatcher::SignOut);
+
+    connect(window, &MainWindow::exitRequested, this, &Messenger::exit);
+    connect(window, &MainWindow::closedByUser, this, &Messenger::onMainWindowClosed);
+    connect(window, &MainWindow::resized, this,
+            [this](QSize size) { SaveMainWindowSize(*store_, size.width(), size.height()); });
+    connect(window, &MainWindow::checkForUpdateRequested, this, &Messenger::checkForUpdate);
+    connect(window, &MainWindow::helpRequested, this, [this] {
+        openMakerPage(QStringLiteral("/index.php?act=hlp&lang=") + DetectLanguage());
+    });
+    connect(window, &MainWindow::homePageRequested, this,
+            [this] { openMakerPage(QStringLiteral("/index.php?lang=en")); });
+    connect(window, &MainWindow::forgotPasswordRequested, this, [this] {
+        QDesktopServices::openUrl(
+            QUrl(engine_.http().endpoints().rootUrl() + QStringLiteral("/reset.php")));
+    });
+    connect(window, &MainWindow::aboutRequested, this, [this] {
+        AboutBox about(strings_, languageFile_, mainWindow_);
+        about.exec();
+    });
+    // The preferences and the bulk dialog join in their own steps.
+    window->findChild<QAction*>(QStringLiteral("Option1"))->setEnabled(false);
+
+    window->setBannerText(strings_.text(LanguageKey::msgBanner));
+    tray_->SetTrayState(TrayState::Offline);
+    applyWindowSizeRule();
+    window->showLoginPage();
+    ApplyLanguageCaptions(languageFile_, window);
+    window->chkremember->setChecked(settings_.RememberSignin);
+    window->chkAuto->setChecked(settings_.RememberSignin && settings_.AutoSignin);
+    window->chkAuto->setEnabled(settings_.RememberSignin);
+    if (settings_.RememberSignin) {
+        window->txtEmail->setText(engine_.state().Email.get());
+        window->txtPassword->setText(engine_.state().Password.get());
+    }
+    showMainWindow();
+    splash_->hide();
+    if (window->chkAuto->isChecked() && !engine_.demographic().IP.get().isEmpty() &&
+        !window->txtEmail->text().isEmpty() && !window->txtPassword->text().isEmpty())
+        dispatcher_->StartSignIn();
+}
+
+void Messenger::applyWindowSizeRule() {
+    const MainWindowPlacement placement = MainWindowPlacementFor(*store_, settings_, screenArea());
+    mainWindow_->resize(placement.size);
+    if (placement.move)
+        mainWindow_->move(placement.topLeft);
+}
+
+void Messenger::placeBottomRight() {
+    const QRect screen = screenArea();
+    const QSize frame = mainWindow_->frameGeometry().size();
+    mainWindow_->move(screen.right() + 1 - frame.width(),
+                      screen.bottom() + 1 - frame.height() - 30);
+}
+
+void Messenger::showMainWindow() {
+    if (!mainWindow_)
+        return;
+    placeBottomRight();
+    const QPixmap cached(bannerCacheFile());
+    if (!cached.isNull())
+        mainWindow_->setBannerPicture(cached, QString());
+    mainWindow_->showNormal();
+    mainWindow_->raise();
+    mainWindow_->activateWindow();
+}
+
+void Messenger::onMainWindowClosed() {
+    applyWindowSizeRule();
+    // Without a notification area a hidden window could never be had back.
+    if (TrayIcon::trayAvailable())
+        mainWindow_->hide();
+    else
+        mainWindow_->showMinimized();
+}
+
+void Messenger::checkForUpdate() {
+    engine_.checkForUpdate(this, [this](StartupCheck::UpdateAnswer answer, const QString&) {
+        if (answer == StartupCheck::UpdateAnswer::NewVersion) {
+            QMessageBox::information(mainWindow_, QStringLiteral("Quillo for Facebook"),
+                                     strings_.text(LanguageKey::msgNewVersion));
+            openMakerPage(QStringLiteral("/download"));
+        } else {
+            QMessageBox::information(mainWindow_, QStringLiteral("Quillo for Facebook"),
+                                     strings_.text(LanguageKey::msgNoNewVersion));
+        }
+    });
+}
+
+void Messenger::openMakerPage(const QString& path) {
+    QDesktopServices::openUrl(
+        QUrl(QStringLiteral("http://") + engine_.http().endpoints().makerWebHost + path));
+}
+
+void Messenger::exit() {
+    if (mainWindow_) {
+        const QPixmap banner = mainWindow_->bannerPicture();
+        if (!banner.isNull())
+            banner.save(bannerCacheFile(), "BMP"); // a failure is no reason to stay
+    }
+    shutDown();
+}
+
+void Messenger::shutDown() {
+    if (ended_)
+        return;
+    ended_ = true;
+    if (mainWindow_) {
+        settings_.RememberSignin = mainWindow_->chkremember->isChecked();
+        engine_.state().Email.set(settings_.RememberSignin ? mainWindow_->txtEmail->text()
+                                                           : QString());
+        engine_.state().Password.set(settings_.RememberSignin ? mainWindow_->txtPassword->text()
+                                                              : QString());
+        settings_.AutoSignin = mainWindow_->chkAuto->isChecked();
+    }
+    SaveSettings(*store_, settings_, engine_.demographic(), engine_.state());
+    tray_->hide();
+    emit finished();
+}
+
+} // namespace quillo

@@ -1,0 +1,77 @@
+#pragma once
+// Messenger: the program's windows from start to end. It loads the settings and the language,
+// shows the splash while the start-up check runs, then (a second after the check lets the
+// program go on) puts up the tray icon and the main window, and at the end saves the settings
+// and takes the tray icon away. It owns the session engine, the windows and what joins them.
+//
+// Thread: the user-interface thread. One instance lives for the whole run.
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+#include "app/session_engine.h"
+#include "prefs/language_file.h"
+#include "prefs/language_strings.h"
+#include "prefs/settings.h"
+
+class QTimer;
+
+namespace quillo {
+
+class AboutBox;
+class BuddyTree;
+class MainWindow;
+class NoticeStack;
+class SessionDispatcher;
+class SettingsStore;
+class SplashScreen;
+class TrayIcon;
+
+class Messenger final : public QObject {
+    Q_OBJECT
+public:
+    // store: where the settings live (the user's own store in the program).
+    Messenger(std::unique_ptr<SettingsStore> store, Endpoints endpoints, QObject* parent = nullptr);
+    ~Messenger() override;
+
+    // Shows the splash and starts the start-up check.
+    void start();
+
+    // The Exit command of both menus.
+    void exit();
+
+    SessionEngine& engine() { return engine_; }
+    MainWindow* mainWindow() const;
+    SplashScreen* splash() const { return splash_.get(); }
+
+signals:
+    // The program has saved what it keeps and may end.
+    void finished();
+
+private:
+    void onStartupCheckDone(int newVersion);
+    void createMainWindow();
+    void applyWindowSizeRule();
+    void placeBottomRight();
+    void showMainWindow();
+    void onMainWindowClosed();
+    void checkForUpdate();
+    void openMakerPage(const QString& path);
+    void shutDown();
+
+    std::unique_ptr<SettingsStore> store_;
+    Settings settings_;
+    LanguageFile languageFile_;
+    LanguageStrings strings_;
+    SessionEngine engine_;
+    std::unique_ptr<SplashScreen> splash_;
+    std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<NoticeStack> notices_;
+    QPointer<MainWindow> mainWindow_;
+    BuddyTree* tree_ = nullptr;
+    SessionDispatcher* dispatcher_ = nullptr;
+    bool ended_ = false;
+};
+
+} // namespace quillo

@@ -1,0 +1,129 @@
+#include "app/ui/program_pictures.h"
+
+#include <QFont>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace quillo {
+
+namespace {
+
+const QColor kDeepBlue(0x3b, 0x59, 0x98);
+const QColor kLightBlue(0x6d, 0x84, 0xb4);
+const QColor kPaleBlue(0xd8, 0xdf, 0xea);
+
+QPixmap transparent(QSize size) {
+    QPixmap picture(size);
+    picture.fill(Qt::transparent);
+    return picture;
+}
+
+// A speech bubble with a "Q" in it: the program's mark, at any size.
+void drawMark(QPainter& painter, const QRectF& box) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF bubble(box.left(), box.top(), box.width(), box.height() * 0.82);
+    QPainterPath path;
+    path.addRoundedRect(bubble, box.width() * 0.22, box.height() * 0.22);
+    QPainterPath tail;
+    tail.moveTo(bubble.left() + bubble.width() * 0.22, bubble.bottom() - 1);
+    tail.lineTo(bubble.left() + bubble.width() * 0.12, box.bottom());
+    tail.lineTo(bubble.left() + bubble.width() * 0.45, bubble.bottom() - 1);
+    tail.closeSubpath();
+    path = path.united(tail);
+    painter.setPen(QPen(Qt::white, qMax(1.0, box.width() / 24)));
+    painter.setBrush(kDeepBlue);
+    painter.drawPath(path);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setBold(true);
+    font.setPixelSize(qMax(6, int(bubble.height() * 0.72)));
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(bubble, Qt::AlignCenter, QStringLiteral("Q"));
+}
+
+} // namespace
+
+QPixmap SplashPicture() {
+    QPixmap picture(467, 313);
+    QPainter painter(&picture);
+    QLinearGradient sky(0, 0, 0, 313);
+    sky.setColorAt(0, kLightBlue);
+    sky.setColorAt(1, kDeepBlue);
+    painter.fillRect(picture.rect(), sky);
+    drawMark(painter, QRectF(40, 70, 120, 120));
+    QFont title(QStringLiteral("DejaVu Sans"));
+    title.setBold(true);
+    title.setPixelSize(46);
+    painter.setFont(title);
+    painter.setPen(Qt::white);
+    painter.drawText(QRectF(180, 80, 270, 60), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("Quillo"));
+    QFont subtitle = title;
+    subtitle.setBold(false);
+    subtitle.setPixelSize(22);
+    painter.setFont(subtitle);
+    painter.drawText(QRectF(182, 140, 270, 40), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("for Facebook"));
+    painter.setPen(QPen(kPaleBlue, 1));
+    painter.drawLine(20, 250, 447, 250);
+    painter.setPen(kPaleBlue);
+    QFont version = subtitle;
+    version.setPixelSize(12);
+    painter.setFont(version);
+    painter.drawText(QRectF(20, 255, 427, 20), Qt::AlignRight,
+                     QStringLiteral("Version %1").arg(QStringLiteral(QUILLO_VERSION)));
+    return picture;
+}
+
+QPixmap LoginPicture() {
+    QPixmap picture = transparent(QSize(200, 72));
+    QPainter painter(&picture);
+    drawMark(painter, QRectF(4, 6, 60, 60));
+    QFont title(QStringLiteral("DejaVu Sans"));
+    title.setBold(true);
+    title.setPixelSize(28);
+    painter.setFont(title);
+    painter.setPen(kDeepBlue);
+    painter.drawText(QRectF(74, 6, 126, 40), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("Quillo"));
+    title.setBold(false);
+    title.setPixelSize(13);
+    painter.setFont(title);
+    painter.drawText(QRectF(76, 40, 126, 20), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("for Facebook"));
+    return picture;
+}
+
+QPixmap BusyPicture() {
+    QPixmap picture = transparent(QSize(48, 48));
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    // Eight dots round a circle, fading: the picture of something under way.
+    for (int i = 0; i < 8; ++i) {
+        QColor dot = kDeepBlue;
+        dot.setAlpha(60 + i * 24);
+        painter.setBrush(dot);
+        painter.save();
+        painter.translate(24, 24);
+        painter.rotate(i * 45.0);
+        painter.drawEllipse(QPointF(0, -16), 4, 4);
+        painter.restore();
+    }
+    return picture;
+}
+
+QPixmap DefaultUserPicture() {
+    QPixmap picture(50, 50);
+    picture.fill(kPaleBlue);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kLightBlue);
+    painter.drawEllipse(QPointF(25, 18), 9, 9);
+    painter.drawEllipse(QRectF(9, 30, 32, 30));
+    return picture;
+}
+
+} // namespace quillo

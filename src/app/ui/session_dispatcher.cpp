@@ -1,0 +1,203 @@
+#include "app/ui/session_dispatcher.h"
+
+#include <QCheckBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "app/session_engine.h"
+#include "app/ui/main_window.h"
+#include "contacts/ui/buddy_tree.h"
+#include "conversation/text_codecs.h"
+#include "prefs/language_strings.h"
+#include "prefs/settings.h"
+#include "promo/startup_check.h"
+
+namespace quillo {
+
+SessionDispatcher::SessionDispatcher(SessionEngine& engine, MainWindow& window, BuddyTree& tree,
+                                     const LanguageStrings& strings, Settings& settings,
+                                     SettingsStore& store, QObject* parent)
+    : QObject(parent)
+    , engine_(engine)
+    , window_(window)
+    , tree_(tree)
+    , strings_(strings)
+    , settings_(settings)
+    , store_(store) {
+    connect(&engine_, &SessionEngine::sessionEvent, this, &SessionDispatcher::onSessionEvent);
+    connect(&engine_, &SessionEngine::signInRefused, this, &SessionDispatcher::onSignInRefused);
+    connect(&engine_, &SessionEngine::buddyListLoaded, this, &SessionDispatcher::onBuddyListLoaded);
+    connect(&engine_, &SessionEngine::presenceChanged, this, &SessionDispatcher::onPresenceChanged);
+    connect(&engine_, &SessionEngine::messageArrived, this, &SessionDispatcher::onMessage);
+    connect(&engine_, &SessionEngine::signedOut, this, &SessionDispatcher::onSignedOut);
+    connect(&engine_, &SessionEngine::pictureFound, this, &SessionDispatcher::onPicture);
+    connect(&window_, &MainWindow::signInClicked, this, &SessionDispatcher::StartSignIn);
+    connect(&window_, &MainWindow::signOutRequested, this, &SessionDispatcher::SignOut);
+    connect(&window_, &MainWindow::cancelClicked, this, [this] {
+        window_.btnCancel->setEnabled(false);
+        window_.btnSignin->setEnabled(true);
+        engine_.cancelSignIn();
+    });
+    connect(&tree_, &BuddyTree::presenceNotice, this,
+            [this](const QString& name, ContactId id, bool online) {
+                if (!settings_.TurnOffNotify)
+                    emit presenceNotice(name, id, online);
+            });
+}
+
+void SessionDispatcher::setErrorReports(Endpoints endpoints, QString currentLang) {
+    reportEndpoints_ = std::move(endpoints);
+    currentLang_ = std::move(currentLang);
+    reportErrors_ = true;
+}
+
+void SessionDispatcher::sendErrorReport(const char* code) {
+    if (reportErrors_)
+        SendErrorReport(reportEndpoints_, currentLang_, QString::fromLatin1(code));
+}
+
+bool SessionDispatcher::askUser(const QString& question) {
+    return QMessageBox::question(&window_, QStringLiteral("Quillo for Facebook"), question,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void SessionDispatcher::StartSignIn() {
+    const QString email = window_.txtEmail->text();
+    const QString password = window_.txtPassword->text();
+    window_.btnSignin->setEnabled(false);
+    window_.hideLoginError();
+    SignInQuestions questions;
+    questions.goOnAfterExpiries = [this](const QString& q) { return askUser(q); };
+    questions.allowStatusPosts = [this](const QString& q) { return askUser(q); };
+    if (!engine_.signIn(email, password, questions)) {
+        if (engine_.signedIn())
+            return; // a session runs: nothing to start
+        window_.btnSignin->setEnabled(true);
+        return;
+    }
+    window_.showSigningPanel(strings_.format(LanguageKey::msgSignin, {email}), true);
+    engine_.state().Email.set(email);
+    engine_.state().Password.set(password);
+    settings_.AutoSignin = window_.chkAuto->isChecked();
+    settings_.RememberSignin = window_.chkremember->isChecked();
+    SaveSettings(store_, settings_, engine_.demographic(), engine_.state());
+    if (!window_.chkremember->isChecked()) {
+        window_.txtEmail->clear();
+        window_.txtPassword->clear();
+    }
+    tree_.clearTree();
+}
+
+void SessionDispatcher::onSignInRefused(SignInRefusal why) {
+    window_.hideSigningPanel();
+    window_.btnSignin->setEnabled(true);
+    if (why == SignInRefusal::IncorrectInput)
+        window_.ShowLoginError(strings_.text(LanguageKey::msgIncorrectPassword));
+    else if (why == SignInRefusal::NoInternet)
+        window_.ShowLoginError(strings_.text(LanguageKey::msgInternetProblem));
+    emit trayStateChanged(0);
+}
+
+void SessionDispatcher::signInAgainIfAsked() {
+    if (window_.chkAuto->isChecked() && !engine_.demographic().IP.get().isEmpty())
+        StartSignIn();
+}
+
+void SessionDispatcher::loginFailure(const QString& text, const char* reportCode) {
+    window_.ShowLoginError(text);
+    emit trayStateChanged(0);
+    if (reportCode)
+        sendErrorReport(reportCode);
+    window_.showLoginPage();
+}
+
+void SessionDispatcher::onSessionEvent(SessionEventName name) {
+    using enum SessionEventName;
+    switch (name) {
+    case LoginFailed:
+        loginFailure(strings_.text(LanguageKey::msgLoginFail), "0001");
+        return;
+    case SignedIn:
+        window_.btnCancel->setEnabled(false);
+        window_.setSigningCaption(strings_.text(LanguageKey::msgGetBuddy));
+        window_.setUserName(DecodeUnicodeEscapes(engine_.state().FullName.get()));
+        window_.hideLoginError();
+        emit sessionStarted();
+        return;
+    case ConnectionLost:
+        loginFailure(strings_.text(LanguageKey::msgConnectFail), "0002");
+        signInAgainIfAsked();
+        return;
+    case SessionExpired:
+        loginFailure(strings_.text(LanguageKey::msgLoginExpire), "0003");
+        signInAgainIfAsked();
+        return;
+    case SignInCancelled:
+        window_.hideSigningPanel();
+        emit trayStateChanged(0);
+        window_.showLoginPage();
+        return;
+    case StartupCheckFailed:
+        emit trayStateChanged(0);
+        window_.hideSigningPanel();
+        window_.btnSignin->setEnabled(true);
+        return;
+    case NoContacts:
+        loginFailure(strings_.text(LanguageKey::msgFriendList), nullptr);
+        signInAgainIfAsked();
+        return;
+    case BuddyListLoaded:
+    case PresenceChanged:
+    case MessageArrived:
+    case BannerReady:
+        return; // with their data, or not this window's yet
+    }
+}
+
+void SessionDispatcher::onBuddyListLoaded(const QList<BuddyEntry>& contacts) {
+    tree_.BuildBuddyTree(contacts);
+    emit trayStateChanged(1);
+    window_.hideSigningPanel();
+    window_.Signout1->setEnabled(true);
+    emit signOutEnabledChanged(true);
+    window_.showContactPage();
+}
+
+void SessionDispatcher::onPresenceChanged(const QList<ContactId>& online) {
+    tree_.UpdateBuddyTree(online);
+}
+
+void SessionDispatcher::onMessage(const ChatMessage& message) {
+    // A friend's live line proves the friend is online; replayed lines prove nothing.
+    if (!message.own && message.live)
+        tree_.MarkBuddyPresence(message.from, true);
+    emit chatMessage(message);
+}
+
+void SessionDispatcher::SignOut() {
+    if (!engine_.signedIn())
+        return;
+    window_.showLoginPage();
+    window_.showSigningPanel(QStringLiteral("Signing out..."), false);
+    engine_.signOut();
+}
+
+void SessionDispatcher::onSignedOut() {
+    emit trayStateChanged(0);
+    window_.hideSigningPanel();
+    window_.Signout1->setEnabled(false);
+    emit signOutEnabledChanged(false);
+}
+
+void SessionDispatcher::onPicture(const QString& url) {
+    engine_.fetchPicture(url, this, [this](const QByteArray& bytes) {
+        QImage picture;
+        // The type comes from the bytes, whatever the address says.
+        if (picture.loadFromData(bytes))
+            window_.setUserPicture(QPixmap::fromImage(picture));
+    });
+}
+
+} // namespace quillo

@@ -1,0 +1,80 @@
+#pragma once
+// SessionDispatcher: what the main window does for each report of the session engine (the
+// sign-in outcomes, the session's end, the buddy lists, messages), the Sign in button's and the
+// Sign out command's window steps, and automatic sign-in again after a lost session. The engine
+// runs the session; this only changes what the user sees, and sends the error reports.
+//
+// Thread: the user-interface thread. Owned by the program, beside the windows it changes.
+
+#include <QObject>
+
+#include "chat/chat_message.h"
+#include "contacts/buddy_entry.h"
+#include "session/endpoints.h"
+
+namespace quillo {
+
+class BuddyTree;
+class LanguageStrings;
+class MainWindow;
+class SessionEngine;
+class SettingsStore;
+struct Settings;
+enum class SessionEventName;
+enum class SignInRefusal;
+
+class SessionDispatcher final : public QObject {
+    Q_OBJECT
+public:
+    SessionDispatcher(SessionEngine& engine, MainWindow& window, BuddyTree& tree,
+                      const LanguageStrings& strings, Settings& settings, SettingsStore& store,
+                      QObject* parent = nullptr);
+
+    // The Sign in button (and automatic sign-in): the window's steps around the engine's.
+    void StartSignIn();
+    // The Sign out command.
+    void SignOut();
+    // Automatic sign-in when it is asked for and the public address is known.
+    void signInAgainIfAsked();
+
+    // Where error reports go (the maker's web host) and in which language file's name.
+    void setErrorReports(Endpoints endpoints, QString currentLang);
+
+signals:
+    // The tray's state: 0 offline, 1 online.
+    void trayStateChanged(int state);
+    // The Sign out items of the menus.
+    void signOutEnabledChanged(bool enabled);
+    // A line for the chat window (the dispatcher has marked the sender online first).
+    void chatMessage(const quillo::ChatMessage& message);
+    // A friend came or went: the notice, unless notices are turned off.
+    void presenceNotice(const QString& name, quillo::ContactId id, bool online);
+    // The session's sign-in succeeded: notices start from the bottom again, the chat window's
+    // typing line empties.
+    void sessionStarted();
+
+private:
+    void onSessionEvent(SessionEventName name);
+    void onSignInRefused(SignInRefusal why);
+    void onBuddyListLoaded(const QList<BuddyEntry>& contacts);
+    void onPresenceChanged(const QList<ContactId>& online);
+    void onMessage(const ChatMessage& message);
+    void onSignedOut();
+    void onPicture(const QString& url);
+
+    void loginFailure(const QString& text, const char* reportCode);
+    void sendErrorReport(const char* code);
+    bool askUser(const QString& question);
+
+    SessionEngine& engine_;
+    MainWindow& window_;
+    BuddyTree& tree_;
+    const LanguageStrings& strings_;
+    Settings& settings_;
+    SettingsStore& store_;
+    Endpoints reportEndpoints_;
+    QString currentLang_;
+    bool reportErrors_ = false;
+};
+
+} // namespace quillo

@@ -1,0 +1,40 @@
+#pragma once
+// Draws every node of the contact tree itself: the selection background as the style paints
+// it, the node's picture from ImageList1, and its text in the look of LookOfBuddyNode.
+//
+// Thread: main thread only. Owned by the tree that installs it.
+
+#include <QImage>
+#include <QList>
+#include <QStyledItemDelegate>
+
+#include "contacts/ui/buddy_node_look.h"
+
+namespace quillo {
+
+// Item data of the tree's nodes: a buddy's id (qint64) and every node's picture index.
+inline constexpr int kBuddyIdRole = Qt::UserRole;
+inline constexpr int kBuddyIconRole = Qt::UserRole + 1;
+
+class BuddyTreeDelegate final : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit BuddyTreeDelegate(QObject* parent = nullptr);
+
+    void setHideOffline(bool hide) { hideOffline_ = hide; }
+
+    // The kind of the node at index: the first top-level row is the Online group.
+    static BuddyNodeKind KindOf(const QModelIndex& index);
+    // Where the node's picture is drawn inside its row.
+    static QRect IconRect(const QRect& row);
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    QList<QImage> images_;
+    bool hideOffline_ = false;
+};
+
+} // namespace quillo

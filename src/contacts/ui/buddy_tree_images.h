@@ -1,0 +1,25 @@
+#pragma once
+// ImageList1 of the contact tree: five 12 by 12 pictures, drawn here at run time so that the
+// program carries no picture files for them. A node's icon is an index into this list.
+
+#include <QImage>
+#include <QList>
+
+namespace quillo {
+
+enum BuddyIcon : int {
+    kIconNone = -1,     // the node shows no picture
+    kIconOnline = 0,    // green dot: a buddy in the Online group
+    kIconOffline = 1,   // red dot: a buddy in the Offline group
+    kIconCollapsed = 2, // outlined triangle pointing right: a collapsed group
+    kIconExpanded = 3,  // outlined triangle pointing down: an expanded group
+    kIconHidden = 4,    // grey filled triangle pointing right: the Offline group under HideOffline
+};
+
+inline constexpr int kBuddyIconSize = 12;
+inline constexpr int kBuddyIconCount = 5;
+
+// The five pictures by index. Needs no QGuiApplication (images, not pixmaps).
+QList<QImage> DrawBuddyTreeImages();
+
+} // namespace quillo

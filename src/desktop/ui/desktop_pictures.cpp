@@ -1,0 +1,123 @@
+#include "desktop/ui/desktop_pictures.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRectF>
+
+namespace quillo {
+
+namespace {
+
+const QColor kServiceBlue(0x3B, 0x59, 0x98);
+const QColor kFigureBlue(0x2F, 0x6F, 0xD8);
+const QColor kFigureGrey(0x90, 0x90, 0x90);
+const QColor kBadgeOrange(0xF5, 0x8A, 0x07);
+
+QPixmap Transparent(QSize size) {
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+// A head and shoulders filling box, the way buddy lists have always shown a person.
+void DrawFigure(QPainter& painter, const QRectF& box, const QColor& colour) {
+    const qreal w = box.width();
+    const qreal h = box.height();
+    painter.setPen(QPen(colour.darker(140), w / 16.0));
+    painter.setBrush(colour);
+    const qreal head = w * 0.42;
+    painter.drawEllipse(QRectF(box.left() + (w - head) / 2, box.top() + h * 0.04, head, head));
+    // The shoulders are the top of an oval cut off by the picture's lower edge.
+    painter.save();
+    painter.setClipRect(box);
+    painter.drawEllipse(QRectF(box.left() + w * 0.12, box.top() + h * 0.52, w * 0.76, h * 0.9));
+    painter.restore();
+}
+
+void DrawBadge(QPainter& painter, const QRectF& box) {
+    painter.setPen(QPen(Qt::white, box.width() / 8.0));
+    painter.setBrush(kBadgeOrange);
+    painter.drawEllipse(box);
+}
+
+// A white speech bubble on a blue rounded square.
+void DrawIconPicture(QPainter& painter, qreal side) {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kServiceBlue);
+    painter.drawRoundedRect(QRectF(0, 0, side, side), side * 0.18, side * 0.18);
+    QPainterPath bubble;
+    const QRectF oval(side * 0.16, side * 0.18, side * 0.68, side * 0.52);
+    bubble.addEllipse(oval);
+    QPainterPath tail;
+    tail.moveTo(side * 0.30, side * 0.60);
+    tail.lineTo(side * 0.22, side * 0.84);
+    tail.lineTo(side * 0.48, side * 0.66);
+    tail.closeSubpath();
+    painter.setBrush(Qt::white);
+    painter.drawPath(bubble.united(tail));
+    painter.setBrush(kServiceBlue);
+    const qreal dot = side * 0.09;
+    for (int i = 0; i < 3; ++i)
+        painter.drawEllipse(
+            QRectF(side * (0.31 + 0.14 * i), oval.center().y() - dot / 2, dot, dot));
+}
+
+} // namespace
+
+QPixmap DrawTrayPicture(TrayState state) {
+    const int side = kTrayPictureSize;
+    QPixmap pixmap = Transparent(QSize(side, side));
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (state == TrayState::Online) {
+        DrawFigure(painter, QRectF(1, 0, 14, 16), kFigureBlue);
+    } else {
+        DrawFigure(painter, QRectF(0, 0, 13, 15), kFigureGrey);
+        DrawBadge(painter, QRectF(8.5, 8.5, 7, 7));
+    }
+    return pixmap;
+}
+
+QIcon DrawApplicationIcon() {
+    QIcon icon;
+    for (const int side : {16, 24, 32, 48, 64, 128}) {
+        QPixmap pixmap = Transparent(QSize(side, side));
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        DrawIconPicture(painter, side);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+QPixmap DrawProgramLogo(QSize size) {
+    QPixmap pixmap = Transparent(size);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal side = size.height() * 0.9;
+    const qreal margin = (size.height() - side) / 2;
+    painter.save();
+    painter.translate(margin, margin);
+    DrawIconPicture(painter, side);
+    painter.restore();
+
+    const QRectF textBox(margin * 3 + side, 0, size.width() - margin * 3 - side, size.height());
+    QFont name(QStringLiteral("Arial"));
+    name.setBold(true);
+    name.setPixelSize(qMax(1, size.height() / 2));
+    painter.setFont(name);
+    painter.setPen(kServiceBlue);
+    painter.drawText(textBox.adjusted(0, 0, 0, -size.height() * 0.38),
+                     Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("Quillo"));
+    QFont tagline(QStringLiteral("Arial"));
+    tagline.setPixelSize(qMax(1, size.height() / 5));
+    painter.setFont(tagline);
+    painter.setPen(QColor(0x55, 0x55, 0x55));
+    painter.drawText(textBox.adjusted(2, size.height() * 0.64, 0, 0), Qt::AlignLeft | Qt::AlignTop,
+                     QStringLiteral("for Facebook"));
+    return pixmap;
+}
+
+} // namespace quillo
