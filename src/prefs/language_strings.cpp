@@ -211,4 +211,8 @@ QString LanguageStrings::text(QStringView name) const {
     return key ? text(*key) : QString();
 }
 
+QString WithSingleLineBreaks(QString text) {
+    return text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+}
+
 } // namespace quillo

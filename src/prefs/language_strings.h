@@ -100,6 +100,10 @@ QString DefaultLanguageText(LanguageKey key);
 // and inserted values are not scanned again.
 QString FillPlaceholders(QStringView pattern, const QStringList& values);
 
+// A language text as a window or a terminal shows it: the texts break lines with LF CR, as the
+// original files wrote them, which would show as two breaks; here each is one "\n".
+QString WithSingleLineBreaks(QString text);
+
 // The current texts of all language strings.
 //
 // Thread and ownership: the application owns one instance. It is filled on the main thread at

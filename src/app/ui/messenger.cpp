@@ -81,7 +81,7 @@ void Messenger::start() {
 void Messenger::onStartupCheckDone(int newVersion) {
     if (newVersion == 1) {
         QMessageBox::information(splash_.get(), QStringLiteral("Quillo for Facebook"),
-                                 strings_.text(LanguageKey::msgNewVersion));
+                                 WithSingleLineBreaks(strings_.text(LanguageKey::msgNewVersion)));
         openMakerPage(QStringLiteral("/download"));
         shutDown();
         return;
@@ -195,8 +195,9 @@ void Messenger::onMainWindowClosed() {
 void Messenger::checkForUpdate() {
     engine_.checkForUpdate(this, [this](StartupCheck::UpdateAnswer answer, const QString&) {
         if (answer == StartupCheck::UpdateAnswer::NewVersion) {
-            QMessageBox::information(mainWindow_, QStringLiteral("Quillo for Facebook"),
-                                     strings_.text(LanguageKey::msgNewVersion));
+            QMessageBox::information(
+                mainWindow_, QStringLiteral("Quillo for Facebook"),
+                WithSingleLineBreaks(strings_.text(LanguageKey::msgNewVersion)));
             openMakerPage(QStringLiteral("/download"));
         } else {
             QMessageBox::information(mainWindow_, QStringLiteral("Quillo for Facebook"),

@@ -59,7 +59,8 @@ void SessionDispatcher::sendErrorReport(const char* code) {
 }
 
 bool SessionDispatcher::askUser(const QString& question) {
-    return QMessageBox::question(&window_, QStringLiteral("Quillo for Facebook"), question,
+    return QMessageBox::question(&window_, QStringLiteral("Quillo for Facebook"),
+                                 WithSingleLineBreaks(question),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
@@ -106,7 +107,7 @@ void SessionDispatcher::signInAgainIfAsked() {
 }
 
 void SessionDispatcher::loginFailure(const QString& text, const char* reportCode) {
-    window_.ShowLoginError(text);
+    window_.ShowLoginError(WithSingleLineBreaks(text));
     emit trayStateChanged(0);
     if (reportCode)
         sendErrorReport(reportCode);

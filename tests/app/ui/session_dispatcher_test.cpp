@@ -34,7 +34,7 @@ protected:
     QLabel* label(const char* name) { return window_.findChild<QLabel*>(QLatin1String(name)); }
     bool errorShows(LanguageKey text) {
         QLabel* error = label("lblLoginError");
-        return !error->isHidden() && error->text() == strings_.text(text);
+        return !error->isHidden() && error->text() == WithSingleLineBreaks(strings_.text(text));
     }
     void showContacts() {
         emit engine_.sessionEvent(SessionEventName::SignedIn);

@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# The messenger as a person uses it, on a virtual screen with a window manager and a tray:
+# start the program, type the e-mail address and the password, sign in, see the contact page,
+# sign out from the tray's menu, and end the program from the tray's menu. What the person sees
+# is checked through the windows on the screen and the program's files, what the service saw
+# through the stand-in's request log; the screenshots stay in the output folder.
+#   desktop_session.sh QUILLO QUILLO_STANDIN DEMO_DATA OUTPUT_FOLDER
+set -euo pipefail
+
+program="$1" standin="$2" data="$3" out="$4"
+rm -rf "$out"
+mkdir -p "$out/config/Rezidezo Zori Ruziva" "$out/data" "$out/runtime" "$out/shots"
+chmod 700 "$out/runtime"
+# alice has used the program before and answered the status question (No): nothing else stands
+# between her and her contacts.
+echo 'alice@quillo.test=dword:00000000' >"$out/config/Rezidezo Zori Ruziva/settings.conf"
+export XDG_CONFIG_HOME="$out/config" XDG_DATA_HOME="$out/data" XDG_RUNTIME_DIR="$out/runtime"
+# The program's own leak check is the unit tests' business; X and font libraries keep caches.
+export ASAN_OPTIONS="detect_leaks=0" QT_QPA_PLATFORM=xcb
+unset QT_QPA_PLATFORMTHEME
+
+pids=()
+finish() {
+    local p
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+}
+trap finish EXIT
+
+step() { printf 'e2e: %s\n' "$*"; }
+fail() {
+    printf 'e2e FAILED: %s\n' "$*" >&2
+    shot failure || true
+    exit 1
+}
+shot() { import -window root "$out/shots/$1.png"; }
+# Waits up to $1 tenths of a second for the command after it to succeed.
+wait_for() {
+    local tries="$1"
+    shift
+    until "$@" >/dev/null 2>&1; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || return 1
+        sleep 0.1
+    done
+}
+
+# The stand-in, on a free port, with the demo data.
+"$standin" --data "$data" --port 0 --no-tls --state "$out/standin-state" --hold-ms 3000 \
+    >"$out/standin.log" 2>&1 &
+pids+=($!)
+wait_for 100 grep -q '^quillo-standin http' "$out/standin.log" || fail "the stand-in did not start"
+address="$(grep -m1 '^quillo-standin http' "$out/standin.log" | awk '{print $2}')"
+echo "connect_to=127.0.0.1:${address##*:}" >"$(dirname "$program")/endpoints.ini"
+requests() { curl -s "$address/__control/requests?$1"; }
+saw() { requests "$1" | grep -q "\"path\": *\"$2\""; }
+# How many requests of the service had this path.
+count() { requests "path=$1" | grep -c "\"path\": *\"$1\"" || true; }
+
+# The screen: a virtual display, a window manager and a tray host.
+display=90
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
+    display=$((display + 1))
+done
+Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=":$display"
+wait_for 100 xdpyinfo || fail "no virtual display"
+openbox >/dev/null 2>&1 &
+pids+=($!)
+trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel \
+    --height 24 --transparent false >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+
+step "starting the messenger"
+"$program" >"$out/quillo.log" 2>&1 &
+quillo=$!
+pids+=($quillo)
+
+# The main window is the program's window that is not the 467 x 313 splash.
+main_window() {
+    local id
+    for id in $(xdotool search --onlyvisible --name '^Quillo for Facebook$' 2>/dev/null); do
+        if ! xdotool getwindowgeometry "$id" | grep -q 'Geometry: 467x313'; then
+            echo "$id"
+            return 0
+        fi
+    done
+    return 1
+}
+wait_for 200 main_window || fail "the main window did not appear"
+window="$(main_window)"
+shot 1-login-page
+kill -0 "$quillo" || fail "the program ended"
+
+step "typing the e-mail address and the password, then Sign in"
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+sleep 0.3
+xdotool type --delay 20 'alice@quillo.test'
+xdotool key Tab
+xdotool type --delay 20 'alice'
+xdotool key Return
+wait_for 150 saw "path=/ajax/chat/buddy_list.php" /ajax/chat/buddy_list.php ||
+    fail "the service saw no buddy-list request"
+polling() { requests "" | grep -q '/x/0/true/'; }
+wait_for 150 polling || fail "the long poll did not start"
+sleep 1
+shot 2-contact-page
+saw "path=/login.php" /login.php || fail "no sign-in request"
+
+step "a friend writes"
+curl -s -X POST -H 'Content-Type: application/json' "$address/__control/act" \
+    -d '{"as":"100000100000331","send":{"to":"100000418294721","text":"Hej from the test"}}' \
+    >/dev/null
+sleep 1
+kill -0 "$quillo" || fail "the program ended on a friend's message"
+
+step "Sign out from the tray's menu"
+# The tray icon is the program's one small window, docked in the tray host: its middle.
+tray_icon() {
+    local id geometry size position
+    for id in $(xdotool search --class quillo 2>/dev/null); do
+        geometry="$(xdotool getwindowgeometry "$id" 2>/dev/null)" || continue
+        size="$(echo "$geometry" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')"
+        position="$(echo "$geometry" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')"
+        read -r w h <<<"$size"
+        read -r x y <<<"$position"
+        if [ -n "$w" ] && [ "$w" -le 32 ] && [ "$h" -le 32 ] && [ "$x" -gt 0 ]; then
+            echo "$((x + w / 2)) $((y + h / 2))"
+            return 0
+        fi
+    done
+    return 1
+}
+wait_for 50 tray_icon || fail "no tray icon"
+read -r icon_x icon_y <<<"$(tray_icon)"
+before="$(count /logout.php)"
+xdotool mousemove "$icon_x" "$icon_y" click 3
+sleep 0.8
+shot 3-tray-menu
+# The menu: Show, Sign out, Exit.
+xdotool key Down Down Return
+signed_out() { [ "$(count /logout.php)" -gt "$before" ]; }
+wait_for 100 signed_out || fail "the tray's Sign out sent no sign-out to the service"
+sleep 1
+shot 4-signed-out
+
+step "Exit from the tray's menu"
+xdotool mousemove "$icon_x" "$icon_y" click 3
+sleep 0.8
+xdotool key Up Return # the last item; a disabled "Sign out" is skipped by the keys
+for _ in $(seq 100); do
+    kill -0 "$quillo" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$quillo" 2>/dev/null && fail "Exit did not end the program"
+settings="$out/config/Rezidezo Zori Ruziva/settings.conf"
+[ -f "$settings" ] || fail "no settings file was written"
+grep -q '^ShowDemoGraphics=dword:00000000$' "$settings" || fail "the settings file lacks the run's values"
+step "passed; screenshots in $out/shots"
