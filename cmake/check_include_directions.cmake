@@ -20,6 +20,8 @@ set(allowed_app session platform conversation prefs contacts chat social promo d
 set(engine_folders platform session conversation prefs contacts chat social promo desktop app)
 # Project folders under src/ that are not engine code at all.
 set(front_end_folders console)
+# The program's entry sits in app/ but wires the engine and the windows together.
+set(program_files app/main.cpp)
 
 if(NOT SOURCE_DIR)
     message(FATAL_ERROR "Give the source folder: -DSOURCE_DIR=<repo>/src")
@@ -28,6 +30,7 @@ if(NOT IS_DIRECTORY "${SOURCE_DIR}")
     message(FATAL_ERROR "SOURCE_DIR is not a folder: ${SOURCE_DIR}")
 endif()
 
+get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
 set(violations 0)
 set(files_checked 0)
 foreach(folder IN LISTS engine_folders)
@@ -39,6 +42,10 @@ foreach(folder IN LISTS engine_folders)
          "${SOURCE_DIR}/${folder}/*.h")
     list(SORT sources)
     foreach(source IN LISTS sources)
+        file(RELATIVE_PATH relative "${SOURCE_DIR}" "${source}")
+        if(relative IN_LIST program_files)
+            continue()
+        endif()
         math(EXPR files_checked "${files_checked} + 1")
         # Not file(STRINGS): it joins lines at an unbalanced "[" or a trailing backslash, and
         # the line numbers would be wrong. Characters that are special in a CMake list go.
