@@ -3,7 +3,8 @@
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
+
+#include "desktop/ui/desktop_pictures.h"
 
 namespace quillo {
 
@@ -19,27 +20,9 @@ QPixmap transparent(QSize size) {
     return picture;
 }
 
-// A speech bubble with a "Q" in it: the program's mark, at any size.
-void drawMark(QPainter& painter, const QRectF& box) {
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF bubble(box.left(), box.top(), box.width(), box.height() * 0.82);
-    QPainterPath path;
-    path.addRoundedRect(bubble, box.width() * 0.22, box.height() * 0.22);
-    QPainterPath tail;
-    tail.moveTo(bubble.left() + bubble.width() * 0.22, bubble.bottom() - 1);
-    tail.lineTo(bubble.left() + bubble.width() * 0.12, box.bottom());
-    tail.lineTo(bubble.left() + bubble.width() * 0.45, bubble.bottom() - 1);
-    tail.closeSubpath();
-    path = path.united(tail);
-    painter.setPen(QPen(Qt::white, qMax(1.0, box.width() / 24)));
-    painter.setBrush(kDeepBlue);
-    painter.drawPath(path);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setBold(true);
-    font.setPixelSize(qMax(6, int(bubble.height() * 0.72)));
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(bubble, Qt::AlignCenter, QStringLiteral("Q"));
+// The program's mark, the application icon, at the size of box.
+void drawMark(QPainter& painter, const QRect& box) {
+    painter.drawPixmap(box, DrawApplicationIcon().pixmap(box.size()));
 }
 
 } // namespace
@@ -51,7 +34,7 @@ QPixmap SplashPicture() {
     sky.setColorAt(0, kLightBlue);
     sky.setColorAt(1, kDeepBlue);
     painter.fillRect(picture.rect(), sky);
-    drawMark(painter, QRectF(40, 70, 120, 120));
+    drawMark(painter, QRect(40, 70, 120, 120));
     QFont title(QStringLiteral("DejaVu Sans"));
     title.setBold(true);
     title.setPixelSize(46);
@@ -79,7 +62,7 @@ QPixmap SplashPicture() {
 QPixmap LoginPicture() {
     QPixmap picture = transparent(QSize(200, 72));
     QPainter painter(&picture);
-    drawMark(painter, QRectF(4, 6, 60, 60));
+    drawMark(painter, QRect(4, 6, 60, 60));
     QFont title(QStringLiteral("DejaVu Sans"));
     title.setBold(true);
     title.setPixelSize(28);
