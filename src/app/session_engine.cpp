@@ -140,6 +140,7 @@ void SessionEngine::prepareAttempt(Credentials credentials) {
                       return;
                   if (address->isEmpty()) {
                       phase_ = Phase::Idle;
+                      nextAttempt_.reset(); // no attempt would get further
                       emit signInRefused(SignInRefusal::NoInternet);
                       return;
                   }
@@ -165,6 +166,7 @@ void SessionEngine::beginAttempt() {
 void SessionEngine::startAttempt() {
     if (phase_ != Phase::SigningIn)
         return;
+    attemptRunning_ = true;
     ++sessionNumber_;
     state_.LastIncomingText.clear();
     state_.Stopping = false;
@@ -178,8 +180,10 @@ void SessionEngine::startAttempt() {
 }
 
 void SessionEngine::cancelSignIn() {
-    if (phase_ == Phase::Preparing || phase_ == Phase::SigningIn)
+    if (phase_ == Phase::Preparing || phase_ == Phase::SigningIn) {
         state_.CancelSignIn = true;
+        nextAttempt_.reset(); // a sign-in asked for since is cancelled with it
+    }
 }
 
 void SessionEngine::handleSessionEvent(int kind, int code) {
@@ -189,8 +193,9 @@ void SessionEngine::handleSessionEvent(int kind, int code) {
     using enum SessionEventName;
     switch (*name) {
     case SignedIn:
-        if (phase_ != Phase::SigningIn)
+        if (!attemptRunning_)
             return;
+        attemptRunning_ = false;
         // Asked for another attempt in vain: the user wants to be signed in, and is.
         nextAttempt_.reset();
         phase_ = Phase::Live;
@@ -203,11 +208,11 @@ void SessionEngine::handleSessionEvent(int kind, int code) {
     case LoginFailed:
     case SignInCancelled:
     case StartupCheckFailed:
-        if (phase_ == Phase::SigningIn)
+        if (attemptRunning_)
             endAttempt(*name);
         return;
     case ConnectionLost:
-        if (phase_ == Phase::SigningIn) {
+        if (attemptRunning_) {
             endAttempt(*name); // signed in, but no channel
         } else if (phase_ == Phase::Live) {
             phase_ = Phase::Idle;
@@ -234,6 +239,7 @@ void SessionEngine::handleSessionEvent(int kind, int code) {
 }
 
 void SessionEngine::endAttempt(SessionEventName outcome) {
+    attemptRunning_ = false;
     phase_ = Phase::Idle;
     if (nextAttempt_) {
         // The cancelled attempt's outcome is moot: the one asked for since takes its place.
@@ -287,6 +293,10 @@ void SessionEngine::startPoll() {
 }
 
 void SessionEngine::handleMessage(std::unique_ptr<TMSg> record) {
+    // A line read as the session ended has no window to go to; while the user signs out the
+    // session still shows what arrives.
+    if (phase_ != Phase::Live && phase_ != Phase::SigningOut)
+        return;
     ChatMessage message;
     message.from = ContactId::fromText(record->FromId);
     message.own = record->FromId == state_.UserId.get();

@@ -173,6 +173,7 @@ private:
 
     Phase phase_ = Phase::Idle;
     std::optional<Credentials> nextAttempt_; // asked for while a cancelled attempt ends
+    bool attemptRunning_ = false;            // its sign-in worker runs: its outcome is awaited
     bool attemptWaitsForWorkers_ = false;
     bool signOutWaitsForWorkers_ = false;
     quint64 sessionNumber_ = 0;        // one per attempt

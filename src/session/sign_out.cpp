@@ -28,7 +28,11 @@ void InterruptSessionWork(HttpLayer& http) {
 }
 
 void EndSession(SessionState& state, HttpLayer& http, int code, bool calledByBuddyWorker) {
-    state.Stopping = true;
+    // The first to end a session ends it: a second worker giving up at the same moment, or one
+    // that finds the user already signing out, must not sign out again or report a second end
+    // (which could arrive as the outcome of the next sign-in).
+    if (state.Stopping.exchange(true))
+        return;
     // A long poll of this session must end now, not when its hold runs out: the next sign-in
     // waits for it.
     InterruptSessionWork(http);

@@ -20,6 +20,7 @@ void InterruptSessionWork(HttpLayer& http);
 
 // A worker gives up: Stopping is set, the session's requests are ended, the buddy-list worker
 // is awaited (unless it is the caller), the service is signed out of, and (1, code) is posted.
+// Only when Stopping was not set already: a session ends once.
 void EndSession(SessionState& state, HttpLayer& http, int code, bool calledByBuddyWorker = false);
 
 } // namespace quillo

@@ -22,6 +22,18 @@ public:
     }
     operator bool() const { return flag_.load(); }
 
+    // Sets the flag to value and says what it held before: of several threads that set it at
+    // once, exactly one sees false.
+    bool exchange(bool value) {
+        bool before;
+        {
+            std::lock_guard lock(mutex_);
+            before = flag_.exchange(value);
+        }
+        changed_.notify_all();
+        return before;
+    }
+
     // Waits up to `timeout`; true when the flag is (or becomes) set.
     bool waitFor(std::chrono::milliseconds timeout) const { return waitUntil(true, timeout); }
 

@@ -317,5 +317,25 @@ TEST_F(EngineTest, ACallbackWhoseContextIsGoneNeverRuns) {
     bool laterRan = false;
     engine->clearHistory(ContactId::fromText(kZoe), &seen, [&](bool) { laterRan = true; });
     ASSERT_TRUE(waitUntil([&] { return laterRan; }));
+    // Both requests are answered, and what followed them has had its turn here.
+    ASSERT_TRUE(waitUntil([&] {
+        return standin_.requests(QStringLiteral("path=/ajax/chat/settings.php")).size() == 2;
+    }));
+    waitUntil([] { return false; }, 300ms);
     EXPECT_FALSE(ran);
+}
+
+TEST_F(EngineTest, AFailedConnectivityTestLeavesSignInPossible) {
+    // The address test fails slowly, while the user cancels and asks again.
+    fault({{"host", "ipecho*"}, {"action", "status"}, {"status", 500}});
+    fault({{"host", "ipecho*"}, {"action", "delay"}, {"ms", 500}});
+    auto engine = newEngine();
+    Observer seen(*engine);
+    ASSERT_TRUE(engine->signIn(kAliceEmail, kAlicePassword));
+    engine->cancelSignIn();
+    EXPECT_TRUE(engine->signIn(kAliceEmail, kAlicePassword)) << "to follow the cancelled one";
+    ASSERT_TRUE(waitUntil([&] { return seen.saw(QStringLiteral("refused 2")); }));
+    clearFaults();
+    EXPECT_TRUE(engine->signIn(kAliceEmail, kAlicePassword)) << "nothing is left waiting";
+    EXPECT_TRUE(waitUntil([&] { return seen.saw(QStringLiteral("signed_in")); }));
 }

@@ -270,6 +270,16 @@ TEST_F(SessionTest, ThreeFailedSendsInARowEndTheSession) {
     EXPECT_FALSE(sessionAlive());
 }
 
+TEST_F(SessionTest, TwoWorkersGivingUpTogetherEndTheSessionOnce) {
+    std::thread first([this] { EndSession(state_, *http_, 2); });
+    std::thread second([this] { EndSession(state_, *http_, 3); });
+    first.join();
+    second.join();
+    EXPECT_EQ(sink_.events().size(), 1) << "one end, one report";
+    EXPECT_EQ(standin_.requests(QStringLiteral("path=/logout.php")).size(), 1);
+    EXPECT_FALSE(sessionAlive());
+}
+
 TEST_F(SessionTest, SendsWhileTheSessionEndsAreNoFailures) {
     ChatSender sender(state_, *http_);
     state_.Stopping = true;

@@ -136,8 +136,23 @@ tray_icon() {
 wait_for 50 tray_icon || fail "no tray icon"
 read -r icon_x icon_y <<<"$(tray_icon)"
 before="$(count /logout.php)"
-xdotool mousemove "$icon_x" "$icon_y" click 3
-sleep 0.8
+# The tray's menu is a small window of the program's that shows on a right click.
+menu_open() {
+    local id size
+    for id in $(xdotool search --onlyvisible --class quillo 2>/dev/null); do
+        size="$(xdotool getwindowgeometry "$id" 2>/dev/null |
+            sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')"
+        read -r w h <<<"$size"
+        [ -n "$w" ] && [ "$w" -gt 40 ] && [ "$w" -lt 400 ] && [ "$h" -lt 150 ] && return 0
+    done
+    return 1
+}
+open_tray_menu() {
+    xdotool mousemove "$icon_x" "$icon_y" click 3
+    wait_for 50 menu_open || fail "the tray's menu did not open"
+    sleep 0.2
+}
+open_tray_menu
 shot 3-tray-menu
 # The menu: Show, Sign out, Exit.
 xdotool key Down Down Return
@@ -147,8 +162,7 @@ sleep 1
 shot 4-signed-out
 
 step "Exit from the tray's menu"
-xdotool mousemove "$icon_x" "$icon_y" click 3
-sleep 0.8
+open_tray_menu
 xdotool key Up Return # the last item; a disabled "Sign out" is skipped by the keys
 for _ in $(seq 100); do
     kill -0 "$quillo" 2>/dev/null || break

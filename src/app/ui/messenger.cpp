@@ -17,6 +17,7 @@
 #include "app/ui/splash_screen.h"
 #include "contacts/buddy_list.h"
 #include "contacts/ui/buddy_tree.h"
+#include "conversation/text_codecs.h"
 #include "desktop/ui/about_box.h"
 #include "desktop/ui/notice_stack.h"
 #include "desktop/ui/tray_icon.h"
@@ -113,7 +114,10 @@ void Messenger::createMainWindow() {
             &TrayIcon::setSignOutEnabled);
     connect(dispatcher_, &SessionDispatcher::presenceNotice, notices_.get(),
             &NoticeStack::ShowPresenceNotice);
-    connect(dispatcher_, &SessionDispatcher::sessionStarted, notices_.get(), &NoticeStack::reset);
+    connect(dispatcher_, &SessionDispatcher::sessionStarted, this, [this] {
+        notices_->reset();
+        notices_->setUserFirstName(DecodeUnicodeEscapes(engine_.state().FirstName.get()));
+    });
     connect(notices_.get(), &NoticeStack::openChatRequested, tree_, &BuddyTree::openChatWith);
     connect(tray_.get(), &TrayIcon::signOutRequested, dispatcher_, &SessionDispatcher::SignOut);
 

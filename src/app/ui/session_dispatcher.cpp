@@ -67,8 +67,8 @@ bool SessionDispatcher::askUser(const QString& question) {
 void SessionDispatcher::StartSignIn() {
     const QString email = window_.txtEmail->text();
     const QString password = window_.txtPassword->text();
+    // The reason of a failure stays shown until the next SignedIn.
     window_.btnSignin->setEnabled(false);
-    window_.hideLoginError();
     SignInQuestions questions;
     questions.goOnAfterExpiries = [this](const QString& q) { return askUser(q); };
     questions.allowStatusPosts = [this](const QString& q) { return askUser(q); };
