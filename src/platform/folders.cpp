@@ -29,6 +29,11 @@ QString DataFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + name;
 }
 
+QString UserDataFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Quillo For FaceBook");
+}
+
 QString SettingsFilePath() {
 #ifdef Q_OS_WIN
     return QString();

@@ -14,10 +14,16 @@ namespace quillo {
 QString AppFolder();
 
 // The all-users application-data folder followed by "/Quillo For FaceBook" (no trailing
-// separator): chat logs and the banner cache live here. Linux has no folder that every user
+// separator): the banner cache lives here. Linux has no folder that every user
 // may write, so there it is the user's own data folder ($XDG_DATA_HOME, usually
 // ~/.local/share), the nearest sound equivalent. The folder is not created here.
 QString DataFolder();
+
+// The user's own application-data folder followed by "/Quillo For FaceBook" (no trailing
+// separator): on Windows %LOCALAPPDATA%, elsewhere $XDG_DATA_HOME (usually ~/.local/share). No
+// other account may read what is kept here, so the chat logs live here. The folder is not
+// created here.
+QString UserDataFolder();
 
 // The file that holds the settings where there is no registry:
 // $XDG_CONFIG_HOME/Rezidezo Zori Ruziva/settings.conf (usually under ~/.config). Empty on
