@@ -1,21 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "conversation/markup.h"
+#include "support/text_cases.h"
 
 using namespace quillo;
 
-namespace {
-
-struct Case {
-    const char16_t* in;
-    const char16_t* out;
-};
-
-QString q(const char16_t* s) {
-    return QString::fromUtf16(s);
-}
-
-} // namespace
+using Case = quillo::test::TextCase;
+using quillo::test::q;
 
 TEST(HtmlToMarkup, Table) {
     const Case cases[] = {
