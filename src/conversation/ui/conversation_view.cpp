@@ -1,0 +1,74 @@
+#include "conversation/ui/conversation_view.h"
+
+#include <QDir>
+#include <QFile>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QUrl>
+
+namespace quillo {
+
+ConversationView::ConversationView(const QString& emoticonFolderUrl, QWidget* parent)
+    : QTextBrowser(parent) {
+    setObjectName(QStringLiteral("ConversationView"));
+    setOpenLinks(false);
+    setOpenExternalLinks(false);
+    // The folder's own spelling, resolved once: a name may not climb out of it with "..".
+    const QString folder = QUrl(emoticonFolderUrl).toLocalFile();
+    if (!folder.isEmpty())
+        emoticonFolder_ = QDir::cleanPath(folder) + u'/';
+}
+
+bool ConversationView::mayLoad(const QUrl& name) const {
+    if (emoticonFolder_.isEmpty() || !name.isLocalFile())
+        return false;
+    // Cleaned first: "Emoticons/../../secret" must not pass as the folder's.
+    return QDir::cleanPath(name.toLocalFile()).startsWith(emoticonFolder_);
+}
+
+QVariant ConversationView::loadResource(int type, const QUrl& name) {
+    if (!mayLoad(name))
+        return {}; // a remote or any other picture is simply not shown
+    return QTextBrowser::loadResource(type, name);
+}
+
+bool ConversationView::atBottom() const {
+    const QScrollBar* bar = verticalScrollBar();
+    return bar->value() >= bar->maximum() - 2;
+}
+
+void ConversationView::insertAtEnd(const QString& html) {
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    // Each block its own paragraph, so one block's formatting never runs into the next.
+    if (!document()->isEmpty())
+        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    cursor.insertHtml(html);
+}
+
+void ConversationView::appendBlock(const QString& blockHtml, bool scroll) {
+    const bool follow = scroll && atBottom();
+    insertAtEnd(blockHtml);
+    if (follow)
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void ConversationView::ShowUndeliveredNotice(const QString& notice) {
+    insertAtEnd(QStringLiteral("<font size=\"+1\" color=\"red\">") + notice.toHtmlEscaped() +
+                QStringLiteral("</font>"));
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void ConversationView::clearConversation() {
+    clear();
+}
+
+bool ConversationView::saveToFile(const QString& path) const {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const QByteArray bytes = toHtml().toUtf8();
+    return file.write(bytes) == bytes.size() && file.flush();
+}
+
+} // namespace quillo
