@@ -14,12 +14,6 @@ const QColor kDeepBlue(0x3b, 0x59, 0x98);
 const QColor kLightBlue(0x6d, 0x84, 0xb4);
 const QColor kPaleBlue(0xd8, 0xdf, 0xea);
 
-QPixmap transparent(QSize size) {
-    QPixmap picture(size);
-    picture.fill(Qt::transparent);
-    return picture;
-}
-
 // The program's mark, the application icon, at the size of box.
 void drawMark(QPainter& painter, const QRect& box) {
     painter.drawPixmap(box, DrawApplicationIcon().pixmap(box.size()));
@@ -60,7 +54,7 @@ QPixmap SplashPicture() {
 }
 
 QPixmap LoginPicture() {
-    QPixmap picture = transparent(QSize(200, 72));
+    QPixmap picture = TransparentPixmap(QSize(200, 72));
     QPainter painter(&picture);
     drawMark(painter, QRect(4, 6, 60, 60));
     QFont title(QStringLiteral("DejaVu Sans"));
@@ -79,7 +73,7 @@ QPixmap LoginPicture() {
 }
 
 QPixmap BusyPicture() {
-    QPixmap picture = transparent(QSize(48, 48));
+    QPixmap picture = TransparentPixmap(QSize(48, 48));
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);

@@ -14,12 +14,6 @@ const QColor kFigureBlue(0x2F, 0x6F, 0xD8);
 const QColor kFigureGrey(0x90, 0x90, 0x90);
 const QColor kBadgeOrange(0xF5, 0x8A, 0x07);
 
-QPixmap Transparent(QSize size) {
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    return pixmap;
-}
-
 // A head and shoulders filling box, the way buddy lists have always shown a person.
 void DrawFigure(QPainter& painter, const QRectF& box, const QColor& colour) {
     const qreal w = box.width();
@@ -67,7 +61,7 @@ void DrawIconPicture(QPainter& painter, qreal side) {
 
 QPixmap DrawTrayPicture(TrayState state) {
     const int side = kTrayPictureSize;
-    QPixmap pixmap = Transparent(QSize(side, side));
+    QPixmap pixmap = TransparentPixmap(QSize(side, side));
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     if (state == TrayState::Online) {
@@ -82,7 +76,7 @@ QPixmap DrawTrayPicture(TrayState state) {
 QIcon DrawApplicationIcon() {
     QIcon icon;
     for (const int side : {16, 24, 32, 48, 64, 128}) {
-        QPixmap pixmap = Transparent(QSize(side, side));
+        QPixmap pixmap = TransparentPixmap(QSize(side, side));
         QPainter painter(&pixmap);
         painter.setRenderHint(QPainter::Antialiasing);
         DrawIconPicture(painter, side);
@@ -93,7 +87,7 @@ QIcon DrawApplicationIcon() {
 }
 
 QPixmap DrawProgramLogo(QSize size) {
-    QPixmap pixmap = Transparent(size);
+    QPixmap pixmap = TransparentPixmap(size);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal side = size.height() * 0.9;
@@ -117,6 +111,12 @@ QPixmap DrawProgramLogo(QSize size) {
     painter.setPen(QColor(0x55, 0x55, 0x55));
     painter.drawText(textBox.adjusted(2, size.height() * 0.64, 0, 0), Qt::AlignLeft | Qt::AlignTop,
                      QStringLiteral("for Facebook"));
+    return pixmap;
+}
+
+QPixmap TransparentPixmap(QSize size) {
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
     return pixmap;
 }
 

@@ -27,4 +27,7 @@ QIcon DrawApplicationIcon();
 // The program's logo, filling size: the icon followed by the product name.
 QPixmap DrawProgramLogo(QSize size);
 
+// An empty picture of size to draw on.
+QPixmap TransparentPixmap(QSize size);
+
 } // namespace quillo
