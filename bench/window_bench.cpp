@@ -349,6 +349,20 @@ bool ensureSignedIn() {
     return scene->start() && scene->signIn(30000).has_value();
 }
 
+// The program started and on its login page with no session, as a sign-in needs it; false
+// (with the reason given to state) when that cannot be had.
+bool onLoginPageSignedOut(benchmark::State& state) {
+    if (!scene->start()) {
+        state.SkipWithError("the login page did not show");
+        return false;
+    }
+    if (scene->contactListShown() && !scene->signOut()) {
+        state.SkipWithError("the sign-out did not end");
+        return false;
+    }
+    return true;
+}
+
 void StartToLoginPage(benchmark::State& state) {
     for (auto _ : state) {
         if (!scene->start() || figures.loginPagePaintedMs < 0) {
@@ -368,14 +382,8 @@ BENCHMARK(StartToLoginPage)
 
 void SignInToContactList(benchmark::State& state) {
     for (auto _ : state) {
-        if (!scene->start()) {
-            state.SkipWithError("the login page did not show");
+        if (!onLoginPageSignedOut(state))
             break;
-        }
-        if (scene->contactListShown() && !scene->signOut()) {
-            state.SkipWithError("the sign-out did not end");
-            break;
-        }
         const std::optional<Scene::SignInTimes> times = scene->signIn(30000);
         if (!times) {
             state.SkipWithError("the contact list did not show");
@@ -481,14 +489,8 @@ BENCHMARK(StallPresenceSnapshot)
 
 void StallSlowSignIn(benchmark::State& state) {
     for (auto _ : state) {
-        if (!scene->start()) {
-            state.SkipWithError("the login page did not show");
+        if (!onLoginPageSignedOut(state))
             break;
-        }
-        if (scene->contactListShown() && !scene->signOut()) {
-            state.SkipWithError("the sign-out did not end");
-            break;
-        }
         if (figures.idleStallMs < 0)
             figures.idleStallMs = idleStall();
         scene->standin().control(QStringLiteral("faults"), {{"action", "delay"}, {"ms", 2000}});
