@@ -168,7 +168,6 @@ void SessionEngine::startAttempt() {
         return;
     attemptRunning_ = true;
     ++sessionNumber_;
-    state_.LastIncomingText.clear();
     state_.Stopping = false;
     sender_.reset();
     SignInHooks hooks;

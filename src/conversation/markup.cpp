@@ -17,12 +17,20 @@ struct Replacement {
 // one; keeping a "</b>" there would leave a closing marker without its opening one, and the
 // other party would see a stray "*" and lose the bold of the second run.
 constexpr Replacement kHtmlToMarkup[] = {
-    {u"</b><b>", u"", Qt::CaseInsensitive},      {u"</u><u>", u"", Qt::CaseInsensitive},
-    {u"<u><b>", u"<b><u>", Qt::CaseInsensitive}, {u"</b></u>", u"</u></b>", Qt::CaseInsensitive},
-    {u"<b>", u" *", Qt::CaseInsensitive},        {u"</b>", u"* ", Qt::CaseInsensitive},
-    {u"<u>", u" _", Qt::CaseInsensitive},        {u"</u>", u"_ ", Qt::CaseInsensitive},
-    {u"&lt;", u"<", Qt::CaseSensitive},          {u"&gt;", u">", Qt::CaseSensitive},
-    {u"&circ;", u"^", Qt::CaseSensitive},        {u"<BR>", u"\n\r", Qt::CaseInsensitive},
+    {u"</b><b>", u"", Qt::CaseInsensitive},
+    {u"</u><u>", u"", Qt::CaseInsensitive},
+    {u"<u><b>", u"<b><u>", Qt::CaseInsensitive},
+    {u"</b></u>", u"</u></b>", Qt::CaseInsensitive},
+    {u"<b>", u" *", Qt::CaseInsensitive},
+    {u"</b>", u"* ", Qt::CaseInsensitive},
+    {u"<u>", u" _", Qt::CaseInsensitive},
+    {u"</u>", u"_ ", Qt::CaseInsensitive},
+    {u"&lt;", u"<", Qt::CaseSensitive},
+    {u"&gt;", u">", Qt::CaseSensitive},
+    {u"&circ;", u"^", Qt::CaseSensitive},
+    {u"<BR>", u"\n\r", Qt::CaseInsensitive},
+    // Last: a typed "&lt;" comes as "&amp;lt;", which no row above may take for a "<".
+    {u"&amp;", u"&", Qt::CaseSensitive},
 };
 
 // How many of the markers belong to a pair: all of them, or all but the last when the count is

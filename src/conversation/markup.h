@@ -7,9 +7,9 @@
 namespace quillo {
 
 // The chat input's HTML (RichInputToHtml) as the text to send: <B> and <U> runs become " *",
-// "* ", " _" and "_ ", underline nested inside bold, "&lt;", "&gt;" and "&circ;" the characters
-// they name and <BR> a line feed followed by a carriage return. Italic and strike-out tags are
-// left in the text.
+// "* ", " _" and "_ ", underline nested inside bold, "&lt;", "&gt;", "&circ;" and "&amp;" the
+// characters they name and <BR> a line feed followed by a carriage return. Italic and strike-out
+// tags are left in the text.
 QString HtmlToMarkup(const QString& html);
 
 // The markers shown: each closed pair of "*" becomes <B>...</B>, of "_" <U>...</U>; a marker

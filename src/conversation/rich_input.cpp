@@ -314,7 +314,21 @@ private:
             out_ += pending_;
         }
         pending_.clear();
-        out_ += c;
+        // Typed "<", ">" and "&" stay characters: a typed "<b>" must not become a bold run
+        // when the result is turned into markers (HtmlToMarkup turns them back).
+        switch (c.unicode()) {
+        case u'<':
+            out_ += u"&lt;";
+            break;
+        case u'>':
+            out_ += u"&gt;";
+            break;
+        case u'&':
+            out_ += u"&amp;";
+            break;
+        default:
+            out_ += c;
+        }
         lineHasText_ = true;
     }
 

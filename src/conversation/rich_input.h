@@ -9,8 +9,8 @@ namespace quillo {
 
 // `inputHtml` is the editor's HTML export (a QTextEdit's toHtml()), or a bare fragment.
 // - Every paragraph and every line break inside one is a line; later lines start with <BR>.
-// - Characters come out as typed: the export's references are resolved and nothing is escaped
-//   again, so "<3 " arrives as typed.
+// - Characters come out as typed: the export's references are resolved, and only "<", ">" and
+//   "&" are written as references again, so that nothing typed can pass for a tag.
 // - Runs of equal attributes (bold, italic, underline, strike-out, colour, size, font) open
 //   with "<B>", "<I>", "<STRIKE>", "<U>" as they apply and close in reverse order; the first
 //   run opens with the document's default attributes.

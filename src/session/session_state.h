@@ -53,7 +53,6 @@ struct SessionState {
     std::atomic<int> ReconnectCount{0}; // consecutive reconnects of the long poll
     std::atomic<int> ExpiryCount{0};    // SessionExpired events seen by this process
 
-    SharedText LastIncomingText;             // last incoming text shown (repeat filter)
     SharedText BuddyTail;                    // user-information part of the last buddy answer
     SharedValue<QStringList> FriendPictures; // "id:url" lines of the last friend-list fetch
 };

@@ -48,9 +48,10 @@ TEST(RichInputToHtml, EditorExports) {
     const Case cases[] = {
         {exported(kEmptyParagraph), QString()},
         {exported(p(QStringLiteral("hello"))), QStringLiteral("hello")},
-        // Characters as typed: the export's references resolved, nothing escaped again.
+        // Characters as typed: the export's references resolved, and only what could pass for
+        // a tag written as a reference again.
         {exported(p(QStringLiteral("a &lt;3 &amp; &quot;q&quot;  x\u00A0y\tz"))),
-         QStringLiteral("a <3 & \"q\"  x\u00A0y\tz")},
+         QStringLiteral("a &lt;3 &amp; \"q\"  x\u00A0y\tz")},
         {exported(
              p(QStringLiteral("a ") + span("font-weight:700;", "bold") + QStringLiteral(" c"))),
          QStringLiteral("a <B>bold</B> c")},
@@ -98,12 +99,12 @@ TEST(RichInputToHtml, Fragments) {
         {QStringLiteral("<u><b>x</b></u>"), QStringLiteral("<B><U>x</U></B>")},
         {QStringLiteral("a\r\nb\nc\vd"), QStringLiteral("abcd")}, // layout between tags only
         {QStringLiteral("<p>a\r\nb\vc</p>"), QStringLiteral("a<BR>b<BR>c")},
-        {QStringLiteral("1 < 2 <3"), QStringLiteral("1 < 2 <3")},
+        {QStringLiteral("1 < 2 <3"), QStringLiteral("1 &lt; 2 &lt;3")},
         {QStringLiteral("<p>a</p><p>b</p>"), QStringLiteral("a<BR>b")},
         {QStringLiteral("<div><p>a</p><p>b</p></div>"), QStringLiteral("a<BR>b")},
         {QStringLiteral("<!-- note -->x<script>alert(1)</script>"), QStringLiteral("x")},
         {QStringLiteral("<b>never closed"), QStringLiteral("<B>never closed</B>")},
-        {QStringLiteral("a <b"), QStringLiteral("a <b")},
+        {QStringLiteral("a <b"), QStringLiteral("a &lt;b")},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RichInputToHtml(c.html), c.out) << c.html.toStdString();
@@ -115,6 +116,10 @@ TEST(RichInputToHtml, ToMarkupAsSent) {
         p(QStringLiteral("hi ") + span("font-weight:700;", "there") + QStringLiteral(" &lt;3")) +
         u'\n' + p(span("text-decoration: underline;", "x")));
     EXPECT_EQ(HtmlToMarkup(RichInputToHtml(input)), QStringLiteral("hi  *there*  <3\n\r _x_ "));
+    // Typed tags and references are text, sent as typed: never a bold run, never a "<".
+    const QString typed =
+        exported(p(QStringLiteral("&lt;b&gt;x&lt;/b&gt; &amp;lt; &amp;amp; &amp;circ;")));
+    EXPECT_EQ(HtmlToMarkup(RichInputToHtml(typed)), QStringLiteral("<b>x</b> &lt; &amp; &circ;"));
     const QString recoloured =
         exported(p(span("font-weight:700;", "a") + span("font-weight:700; color:#ff0000;", "b")));
     EXPECT_EQ(HtmlToMarkup(RichInputToHtml(recoloured)), QStringLiteral(" *ab* "));

@@ -12,9 +12,9 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include "app/ui/link_label.h"
 #include "app/ui/program_pictures.h"
 #include "app/ui/skin.h"
+#include "conversation/ui/link_label.h"
 #include "desktop/ui/desktop_pictures.h"
 #include "prefs/language_strings.h"
 

@@ -12,15 +12,20 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "app/ui/engine_chat_session.h"
 #include "app/ui/main_window.h"
 #include "app/ui/session_dispatcher.h"
 #include "app/ui/splash_screen.h"
 #include "contacts/buddy_list.h"
 #include "contacts/ui/buddy_tree.h"
+#include "conversation/emoticons.h"
 #include "conversation/text_codecs.h"
+#include "conversation/ui/chat_log_viewer.h"
+#include "conversation/ui/chat_window.h"
 #include "desktop/ui/about_box.h"
 #include "desktop/ui/notice_stack.h"
 #include "desktop/ui/tray_icon.h"
+#include "desktop/ui/window_flash.h"
 #include "platform/folders.h"
 #include "prefs/language_detect.h"
 #include "prefs/ui/language_captions.h"
@@ -75,6 +80,7 @@ void Messenger::start() {
     engine_.setAutoUpdate(settings_.AutoUpdate);
     engine_.setReplayHistory(settings_.ShowLastMsg);
     engine_.enablePromotion(*store_, settings_);
+    createChatWindow();
     splash_->show();
     engine_.runStartupCheck();
 }
@@ -119,6 +125,7 @@ void Messenger::createMainWindow() {
         notices_->setUserFirstName(DecodeUnicodeEscapes(engine_.state().FirstName.get()));
     });
     connect(notices_.get(), &NoticeStack::openChatRequested, tree_, &BuddyTree::openChatWith);
+    connectChatWindow();
     connect(tray_.get(), &TrayIcon::signOutRequested, dispatcher_, &SessionDispatcher::SignOut);
 
     connect(window, &MainWindow::exitRequested, this, &Messenger::exit);
@@ -159,6 +166,44 @@ void Messenger::createMainWindow() {
     if (window->chkAuto->isChecked() && !engine_.demographic().IP.get().isEmpty() &&
         !window->txtEmail->text().isEmpty() && !window->txtPassword->text().isEmpty())
         dispatcher_->StartSignIn();
+}
+
+void Messenger::createChatWindow() {
+    const QString folderUrl = EmoticonFolderUrl(QCoreApplication::applicationDirPath());
+    chatSession_ = std::make_unique<EngineChatSession>(engine_);
+    chatWindow_ = std::make_unique<ChatWindow>(*chatSession_, strings_, settings_, folderUrl);
+    ApplyLanguageCaptions(languageFile_, chatWindow_.get());
+    // Half the screen unless a remembered size says otherwise; a zero stands for "not set".
+    const QRect screen = screenArea();
+    const WindowSize size =
+        settings_.RememberWindowSize ? LoadChatWindowSize(*store_).value() : WindowSize{};
+    chatWindow_->resize(size.Width > 0 ? size.Width : screen.width() / 2 - 20,
+                        size.Height > 0 ? size.Height : screen.height() / 2 + 10);
+    chatWindow_->move(screen.center() - chatWindow_->rect().center());
+    logViewer_ = std::make_unique<ChatLogViewer>(strings_, folderUrl);
+    ApplyLanguageCaptions(languageFile_, logViewer_.get());
+
+    connect(&engine_, &SessionEngine::typingNotice, chatWindow_.get(),
+            &ChatWindow::showTypingNotice);
+    connect(&engine_, &SessionEngine::messageSent, chatWindow_.get(), &ChatWindow::onMessageSent);
+    connect(chatWindow_.get(), &ChatWindow::showChatLogRequested, logViewer_.get(),
+            &ChatLogViewer::ShowChatLog);
+    connect(chatWindow_.get(), &ChatWindow::attentionWanted, this,
+            [this] { FlashChatWindow(chatWindow_.get()); });
+    connect(chatWindow_.get(), &ChatWindow::resized, this,
+            [this](QSize outer) { SaveChatWindowSize(*store_, outer.width(), outer.height()); });
+}
+
+void Messenger::connectChatWindow() {
+    ChatWindow* chat = chatWindow_.get();
+    connect(dispatcher_, &SessionDispatcher::chatMessage, chat, &ChatWindow::ShowMessage);
+    connect(dispatcher_, &SessionDispatcher::sessionStarted, chat, &ChatWindow::clearStatus);
+    connect(mainWindow_, &MainWindow::loginPageShown, chat, &ChatWindow::removeAllTabs);
+    connect(tree_, &BuddyTree::openChatRequested, chat, &ChatWindow::OpenChatWith);
+    connect(tree_, &BuddyTree::conversationPresenceChanged, chat,
+            &ChatWindow::SetConversationPresence);
+    connect(chat, &ChatWindow::friendWentOffline, tree_,
+            [this](ContactId id) { tree_->MarkBuddyPresence(id, false); });
 }
 
 void Messenger::applyWindowSizeRule() {

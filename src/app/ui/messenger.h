@@ -21,6 +21,9 @@ namespace quillo {
 
 class AboutBox;
 class BuddyTree;
+class ChatLogViewer;
+class ChatWindow;
+class EngineChatSession;
 class MainWindow;
 class NoticeStack;
 class SessionDispatcher;
@@ -44,6 +47,7 @@ public:
     SessionEngine& engine() { return engine_; }
     MainWindow* mainWindow() const;
     SplashScreen* splash() const { return splash_.get(); }
+    ChatWindow* chatWindow() const { return chatWindow_.get(); }
 
 signals:
     // The program has saved what it keeps and may end.
@@ -52,6 +56,8 @@ signals:
 private:
     void onStartupCheckDone(int newVersion);
     void createMainWindow();
+    void createChatWindow();
+    void connectChatWindow();
     void applyWindowSizeRule();
     void placeBottomRight();
     void showMainWindow();
@@ -68,6 +74,9 @@ private:
     std::unique_ptr<SplashScreen> splash_;
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<NoticeStack> notices_;
+    std::unique_ptr<EngineChatSession> chatSession_;
+    std::unique_ptr<ChatWindow> chatWindow_;
+    std::unique_ptr<ChatLogViewer> logViewer_;
     QPointer<MainWindow> mainWindow_;
     BuddyTree* tree_ = nullptr;
     SessionDispatcher* dispatcher_ = nullptr;

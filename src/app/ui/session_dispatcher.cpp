@@ -174,7 +174,15 @@ void SessionDispatcher::onMessage(const ChatMessage& message) {
     // A friend's live line proves the friend is online; replayed lines prove nothing.
     if (!message.own && message.live)
         tree_.MarkBuddyPresence(message.from, true);
-    emit chatMessage(message);
+    FriendInTree friendInTree;
+    if (const QTreeWidgetItem* node =
+            tree_.FindBuddyNode(tree_.onlineGroup(), message.conversation)) {
+        friendInTree = {node->text(0), true};
+    } else if (const QTreeWidgetItem* offline =
+                   tree_.FindBuddyNode(tree_.offlineGroup(), message.conversation)) {
+        friendInTree.name = offline->text(0);
+    }
+    emit chatMessage(message, friendInTree);
 }
 
 void SessionDispatcher::SignOut() {

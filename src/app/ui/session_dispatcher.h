@@ -10,6 +10,7 @@
 
 #include "chat/chat_message.h"
 #include "contacts/buddy_entry.h"
+#include "conversation/ui/chat_window.h"
 #include "session/endpoints.h"
 
 namespace quillo {
@@ -45,8 +46,9 @@ signals:
     void trayStateChanged(int state);
     // The Sign out items of the menus.
     void signOutEnabledChanged(bool enabled);
-    // A line for the chat window (the dispatcher has marked the sender online first).
-    void chatMessage(const quillo::ChatMessage& message);
+    // A line for the chat window (the dispatcher has marked the sender online first), with
+    // what the contact tree says of the conversation's friend.
+    void chatMessage(const quillo::ChatMessage& message, const quillo::FriendInTree& friendInTree);
     // A friend came or went: the notice, unless notices are turned off.
     void presenceNotice(const QString& name, quillo::ContactId id, bool online);
     // The session's sign-in succeeded: notices start from the bottom again, the chat window's

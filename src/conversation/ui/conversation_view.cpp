@@ -27,8 +27,10 @@ bool ConversationView::mayLoad(const QUrl& name) const {
 }
 
 QVariant ConversationView::loadResource(int type, const QUrl& name) {
+    // Not an empty QVariant: QTextDocument would take that as "not handled" and read a local
+    // file (or, on Windows, a share on another machine) by itself.
     if (!mayLoad(name))
-        return {}; // a remote or any other picture is simply not shown
+        return QVariant(QByteArray());
     return QTextBrowser::loadResource(type, name);
 }
 

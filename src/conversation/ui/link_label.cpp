@@ -1,4 +1,4 @@
-#include "app/ui/link_label.h"
+#include "conversation/ui/link_label.h"
 
 #include <QMouseEvent>
 

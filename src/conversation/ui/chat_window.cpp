@@ -1,0 +1,547 @@
+#include "conversation/ui/chat_window.h"
+
+#include <QCloseEvent>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "conversation/character_references.h"
+#include "conversation/chat_log.h"
+#include "conversation/markup.h"
+#include "conversation/message_block.h"
+#include "conversation/message_html.h"
+#include "conversation/rich_input.h"
+#include "conversation/text_codecs.h"
+#include "conversation/ui/chat_input.h"
+#include "conversation/ui/chat_session.h"
+#include "conversation/ui/chat_tab.h"
+#include "conversation/ui/conversation_view.h"
+#include "conversation/ui/emoticon_picker.h"
+#include "conversation/ui/link_label.h"
+#include "prefs/language_strings.h"
+#include "prefs/settings.h"
+#include "session/cookie_jar.h"
+
+namespace quillo {
+
+namespace {
+
+const QString kProductName = QStringLiteral("Quillo for Facebook");
+
+// A name as the service escapes it, as plain text for captions and the status bar.
+QString plainName(const QString& escaped) {
+    return DecodeCharacterReferences(DecodeUnicodeEscapes(escaped));
+}
+
+QIcon tabImageIcon(TabImage image) {
+    QPixmap picture(9, 9);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    switch (image) {
+    case TabImage::Online:
+        painter.setBrush(QColor(0x2E, 0xB8, 0x2E));
+        painter.drawEllipse(QRectF(0.5, 0.5, 8, 8));
+        break;
+    case TabImage::Unread:
+        painter.setBrush(QColor(0x2E, 0xB8, 0x2E));
+        painter.drawEllipse(QRectF(0.5, 0.5, 8, 8));
+        painter.setBrush(QColor(0xFF, 0xD7, 0x00));
+        painter.drawEllipse(QRectF(2.5, 2.5, 4, 4));
+        break;
+    case TabImage::Offline:
+        painter.setBrush(QColor(0xD0, 0x20, 0x20));
+        painter.drawEllipse(QRectF(0.5, 0.5, 8, 8));
+        break;
+    }
+    return QIcon(picture);
+}
+
+QIcon emoticonButtonIcon(const QString& emoticonFolderUrl) {
+    const QString folder = QUrl(emoticonFolderUrl).toLocalFile();
+    if (folder.isEmpty())
+        return {};
+    const QPixmap picture(QDir::cleanPath(folder + QStringLiteral("/../emot.bmp")));
+    return picture.isNull() ? QIcon() : QIcon(picture);
+}
+
+ChatWindowDialogs standardDialogs() {
+    ChatWindowDialogs dialogs;
+    dialogs.confirm = [](QWidget* parent, const QString& question) {
+        return QMessageBox::question(parent, kProductName, question,
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    };
+    dialogs.saveFileName = [](QWidget* parent) {
+        QFileDialog dialog(parent);
+        dialog.setObjectName(QStringLiteral("SaveDialog1"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("htm"));
+        dialog.setNameFilter(QStringLiteral("html (*.html)"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        return dialog.selectedFiles().constFirst();
+    };
+    dialogs.inform = [](QWidget* parent, const QString& text) {
+        QMessageBox::information(parent, kProductName, text);
+    };
+    return dialogs;
+}
+
+} // namespace
+
+ChatWindow::ChatWindow(ChatSession& session, const LanguageStrings& strings,
+                       const Settings& settings, const QString& emoticonFolderUrl, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , session_(session)
+    , strings_(strings)
+    , settings_(settings)
+    , emoticonFolderUrl_(emoticonFolderUrl)
+    , emoticonButtonIcon_(emoticonButtonIcon(emoticonFolderUrl))
+    , dialogs_(standardDialogs()) {
+    setObjectName(QStringLiteral("TChatDlg"));
+    setWindowTitle(QStringLiteral("Chat window"));
+    QFont arial = font();
+    arial.setFamily(QStringLiteral("Arial"));
+    arial.setPointSize(8);
+    setFont(arial);
+    resize(521, 378);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName(QStringLiteral("PageControl1"));
+    pages_->setDocumentMode(true);
+    pages_->setIconSize(QSize(9, 9));
+    layout->addWidget(pages_, 1);
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar_->setSizeGripEnabled(false);
+    layout->addWidget(statusBar_);
+
+    clearingPanel_ = new QLabel(strings_.text(LanguageKey::pnClearHistory), this);
+    clearingPanel_->setObjectName(QStringLiteral("pnClearHistory"));
+    clearingPanel_->setAlignment(Qt::AlignCenter);
+    clearingPanel_->setAutoFillBackground(true);
+    QFont large = arial;
+    large.setPixelSize(20);
+    clearingPanel_->setFont(large);
+    clearingPanel_->hide();
+
+    picker_ = new EmoticonPicker(QUrl(emoticonFolderUrl).toLocalFile(), this);
+    connect(picker_, &EmoticonPicker::emoticonChosen, this, &ChatWindow::insertEmoticon);
+    connect(pages_, &QTabWidget::currentChanged, this, &ChatWindow::onTabChanged);
+}
+
+ChatWindow::~ChatWindow() = default;
+
+QList<ChatTab*> ChatWindow::tabs() const {
+    QList<ChatTab*> all;
+    for (int i = 0; i < pages_->count(); ++i)
+        all.append(static_cast<ChatTab*>(pages_->widget(i)));
+    return all;
+}
+
+ChatTab* ChatWindow::tabOf(ContactId id) const {
+    for (ChatTab* tab : tabs()) {
+        if (tab->friendId() == id)
+            return tab;
+    }
+    return nullptr;
+}
+
+ChatTab* ChatWindow::activeTab() const {
+    return static_cast<ChatTab*>(pages_->currentWidget());
+}
+
+QString ChatWindow::tabCaption(const ChatTab* tab) const {
+    return tab->property("caption").toString();
+}
+
+void ChatWindow::setTabCaption(ChatTab* tab, const QString& caption) {
+    tab->setProperty("caption", caption);
+    // The tab row reads "&" as a shortcut mark; a name shows as it is.
+    QString shown = caption;
+    shown.replace(u'&', QStringLiteral("&&"));
+    pages_->setTabText(pages_->indexOf(tab), shown);
+    if (tab == activeTab())
+        updateCaption();
+}
+
+void ChatWindow::setTabImage(ChatTab* tab, TabImage image) {
+    tab->setImage(image);
+    pages_->setTabIcon(pages_->indexOf(tab), tabImageIcon(image));
+}
+
+ChatTab* ChatWindow::OpenConversationTab(ContactId id, const QString& statusText) {
+    if (ChatTab* existing = tabOf(id))
+        return existing;
+    auto* tab = new ChatTab(id, statusText, strings_, emoticonFolderUrl_, emoticonButtonIcon_);
+    // Adding the first tab makes it current; the caption follows once the caller names it.
+    const QSignalBlocker quiet(pages_);
+    const int index = pages_->addTab(tab, QString());
+    const bool online = statusText.contains(strings_.text(LanguageKey::msgOnlinenotify));
+    tab->setImage(online ? TabImage::Online : TabImage::Offline);
+    pages_->setTabIcon(index, tabImageIcon(tab->image()));
+    connectTab(tab);
+    loadPicture(tab);
+    return tab;
+}
+
+void ChatWindow::connectTab(ChatTab* tab) {
+    connect(tab, &ChatTab::sendRequested, this, [this, tab] { sendFrom(tab); });
+    connect(tab, &ChatTab::closeRequested, this, [this, tab] { closeTab(tab); });
+    connect(tab, &ChatTab::clearHistoryRequested, this, [this, tab] { clearHistoryOf(tab); });
+    connect(tab, &ChatTab::saveRequested, this, [this, tab] { saveConversationOf(tab); });
+    connect(tab, &ChatTab::emoticonRequested, this, [this, tab] { openEmoticonPicker(tab); });
+    connect(tab, &ChatTab::showLogRequested, this,
+            [this, tab] { emit showChatLogRequested(logPathOf(tab), tabCaption(tab)); });
+}
+
+void ChatWindow::loadPicture(ChatTab* tab) {
+    session_.fetchFriendPicture(tab->friendId(), tab, [tab](const QByteArray& bytes) {
+        QImage picture;
+        // The type comes from the bytes, whatever the address says.
+        if (!bytes.isEmpty() && picture.loadFromData(bytes))
+            tab->setPicture(QPixmap::fromImage(picture));
+    });
+}
+
+QString ChatWindow::logPathOf(const ChatTab* tab) const {
+    return ChatLogPath(session_.ownId(), tab->friendId());
+}
+
+void ChatWindow::setStatus(const QString& text) {
+    statusBar_->showMessage(text);
+}
+
+QString ChatWindow::statusText() const {
+    return statusBar_->currentMessage();
+}
+
+void ChatWindow::clearStatus() {
+    statusBar_->clearMessage();
+}
+
+void ChatWindow::updateCaption() {
+    if (ChatTab* tab = activeTab())
+        setWindowTitle(kProductName + QStringLiteral(" - ") + tabCaption(tab));
+}
+
+// One line into a tab. bodyHtml is the message as MessageBodyHtml makes it (escaped, with its
+// emoticons and markers); the view and the log get the same block but for the log's dated
+// header. quiet (a replayed line) leaves the status bar and the log alone. A log that cannot
+// be written costs the log line, never the line in the view: the status bar names the file.
+void ChatWindow::AppendMessage(ChatTab* tab, const QString& escapedName, const QString& bodyHtml,
+                               const QString& timeStamp, quint32 colour, bool scroll, bool quiet) {
+    if (!quiet) {
+        const QString name = plainName(escapedName);
+        if (name.compare(plainName(session_.ownEscapedName()), Qt::CaseInsensitive) != 0)
+            setStatus(strings_.format(LanguageKey::msgMsgReceive, {name}));
+    }
+    tab->view()->appendBlock(MessageViewBlock(colour, escapedName, timeStamp, bodyHtml), scroll);
+    if (quiet || settings_.DisableChatLog)
+        return;
+    const QString path = logPathOf(tab);
+    if (path.isEmpty())
+        return; // no account signed in: there is no pair to keep a log for
+    const ChatLogWrite written = AppendLogLine(
+        path, MessageLogBlock(colour, escapedName, timeStamp, bodyHtml, QDate::currentDate()));
+    if (!written.ok)
+        setStatus(written.error);
+}
+
+void ChatWindow::ShowMessage(const ChatMessage& message, const FriendInTree& friendInTree) {
+    const QString presence = strings_.text(friendInTree.online ? LanguageKey::msgOnlinenotify
+                                                               : LanguageKey::msgOfflinenotify);
+    if (message.own) {
+        QString name = friendInTree.name;
+        if (name.isEmpty())
+            name = message.conversation.toText(); // a friend the list does not know
+        ChatTab* tab = OpenConversationTab(message.conversation, name + u' ' + presence);
+        setTabCaption(tab, name);
+        showOwnLine(tab, message, friendInTree.online);
+        return;
+    }
+    clearStatus(); // a line ends the "is typing" notice
+    const QString senderName = plainName(message.fromName);
+    ChatTab* tab = OpenConversationTab(message.conversation,
+                                       (friendInTree.online ? friendInTree.name : senderName) +
+                                           u' ' + presence);
+    setTabCaption(tab, senderName);
+    showFriendLine(tab, message, friendInTree.online);
+}
+
+void ChatWindow::showFriendLine(ChatTab* tab, const ChatMessage& message, bool online) {
+    tab->saveLink()->setEnabled(true);
+    if (tab->view()->document()->isEmpty() ||
+        !tab->repeatsLastIncoming(message.text, message.time)) {
+        AppendMessage(tab, message.fromName, ReceivedMessageHtml(message.text, emoticonFolderUrl_),
+                      message.time, kOtherPartyColor, message.live, message.replayed);
+        tab->rememberIncoming(message.text, message.time);
+    }
+    if (isHidden())
+        show();
+    const bool active = tab == activeTab();
+    setTabImage(tab, !online ? TabImage::Offline : active ? TabImage::Online : TabImage::Unread);
+    tab->setFormatControlsEnabled(online);
+    updateCaption();
+    emit attentionWanted();
+}
+
+void ChatWindow::showOwnLine(ChatTab* tab, const ChatMessage& message, bool online) {
+    tab->saveLink()->setEnabled(true);
+    AppendMessage(tab, message.fromName, ReceivedMessageHtml(message.text, emoticonFolderUrl_),
+                  message.time, kOwnMessageColor, false, true);
+    setTabImage(tab, online ? TabImage::Online : TabImage::Offline);
+    tab->setFormatControlsEnabled(online);
+    if (isHidden())
+        show();
+    pages_->setCurrentWidget(tab);
+    updateCaption();
+    emit attentionWanted();
+    raise();
+}
+
+void ChatWindow::OpenChatWith(ContactId id, const QString& name) {
+    ChatTab* tab =
+        OpenConversationTab(id, name + u' ' + strings_.text(LanguageKey::msgOnlinenotify));
+    setTabCaption(tab, name);
+    if (isHidden())
+        show();
+    pages_->setCurrentWidget(tab);
+    updateCaption();
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    tab->focusInput();
+}
+
+void ChatWindow::SetConversationPresence(ContactId id, bool online) {
+    for (ChatTab* tab : tabs()) {
+        if (tab->friendId() != id)
+            continue;
+        tab->setOnline(online);
+        tab->setStatusText(
+            tabCaption(tab) + u' ' +
+            strings_.text(online ? LanguageKey::msgOnlinenotify : LanguageKey::msgOfflinenotify));
+        if (!online)
+            setTabImage(tab, TabImage::Offline);
+        else if (tab->image() != TabImage::Unread)
+            setTabImage(tab, TabImage::Online);
+    }
+}
+
+void ChatWindow::showTypingNotice(ContactId from, bool typing) {
+    ChatTab* tab = from.isValid() ? tabOf(from) : nullptr;
+    if (!tab || from == session_.ownId())
+        return;
+    const QString notice = strings_.format(LanguageKey::msgTyping, {tabCaption(tab)});
+    if (typing)
+        setStatus(notice);
+    else if (statusText() == notice)
+        clearStatus(); // the friend stopped: the notice would now be untrue
+}
+
+void ChatWindow::sendFrom(ChatTab* tab) {
+    tab->saveLink()->setEnabled(true);
+    if (tab->sending() || !tab->input()->isEnabled() || tab->input()->length() == 0) {
+        tab->applyFormatMask();
+        return;
+    }
+    // The text goes out as typed (the service takes UTF-8); the view shows what is sent.
+    const QString markup = HtmlToMarkup(RichInputToHtml(tab->input()->toHtml()));
+    AppendMessage(tab, session_.ownEscapedName(), OwnMessageHtml(markup, emoticonFolderUrl_),
+                  NowUnixMillis(), kOwnMessageColor, true, false);
+    tab->input()->clear();
+    tab->applyFormatMask();
+    session_.postChattingStatus(pages_->count());
+    tab->setSending(true);
+    session_.sendMessage(tab->friendId(), markup);
+}
+
+void ChatWindow::onMessageSent(ContactId to, const QString& markup, SendOutcome outcome) {
+    ChatTab* tab = tabOf(to);
+    if (!tab)
+        return; // closed meanwhile: nothing left to tell
+    switch (outcome) {
+    case SendOutcome::Sent:
+        setStatus(strings_.text(LanguageKey::msgMessageSent));
+        break;
+    case SendOutcome::Offline:
+        tab->view()->ShowUndeliveredNotice(
+            strings_.format(LanguageKey::msgOffline, {tabCaption(tab), markup}));
+        emit friendWentOffline(to);
+        break;
+    case SendOutcome::NotSent:
+        // The third failure in a row ends the session: the tab waits for the main window to
+        // take every tab away.
+        if (session_.sessionEnding())
+            return;
+        setStatus(strings_.text(LanguageKey::msgNoReponse));
+        break;
+    }
+    tab->setSending(false);
+    if (tab == activeTab() && isActiveWindow())
+        tab->focusInput();
+}
+
+void ChatWindow::closeTab(ChatTab* tab) {
+    tab->closeButton()->setEnabled(false);
+    if (settings_.AutoClearHistory) {
+        clearingPanel_->setGeometry(rect());
+        clearingPanel_->raise();
+        clearingPanel_->show();
+        if (!tab->view()->document()->isEmpty())
+            ClearConversation(tab);
+        clearingPanel_->hide();
+    }
+    // After the click has returned: the button's own tab goes.
+    QMetaObject::invokeMethod(
+        this,
+        [this, doomed = QPointer<ChatTab>(tab)] {
+            if (!doomed)
+                return;
+            pages_->removeTab(pages_->indexOf(doomed));
+            delete doomed.data();
+            if (pages_->count() > 0)
+                updateCaption();
+            else
+                hide();
+            FocusInput();
+        },
+        Qt::QueuedConnection);
+}
+
+void ChatWindow::ClearConversation(ChatTab* tab) {
+    const QString path = logPathOf(tab);
+    if (!path.isEmpty() && QFile::exists(path))
+        QFile::remove(path); // a failure here is not reported
+    tab->view()->clearConversation();
+    session_.clearHistory(tab->friendId());
+}
+
+void ChatWindow::clearAllConversations() {
+    clearingPanel_->setGeometry(rect());
+    clearingPanel_->raise();
+    clearingPanel_->show();
+    for (ChatTab* tab : tabs()) {
+        if (!tab->view()->document()->isEmpty())
+            ClearConversation(tab);
+    }
+    clearingPanel_->hide();
+}
+
+void ChatWindow::clearHistoryOf(ChatTab* tab) {
+    if (session_.historyLoading())
+        return;
+    LinkLabel* link = tab->clearLink();
+    link->setEnabled(false);
+    const QPointer<ChatTab> alive(tab);
+    const bool yes = dialogs_.confirm(
+        this, strings_.format(LanguageKey::msgClearHistoryConfirm, {tabCaption(tab)}));
+    if (!alive)
+        return; // the tab went while the question was open
+    if (yes) {
+        tab->saveLink()->setEnabled(false);
+        session_.clearHistory(tab->friendId());
+        const QString path = logPathOf(tab);
+        if (!path.isEmpty() && QFile::exists(path))
+            QFile::remove(path);
+        tab->view()->clearConversation();
+    }
+    link->setEnabled(true);
+}
+
+void ChatWindow::saveConversationOf(ChatTab* tab) {
+    if (tab->view()->document()->isEmpty())
+        return;
+    const QPointer<ChatTab> alive(tab);
+    const QString path = dialogs_.saveFileName(this);
+    if (path.isEmpty() || !alive)
+        return;
+    if (tab->view()->saveToFile(path))
+        dialogs_.inform(this, strings_.text(LanguageKey::msgSaveConversation));
+    else
+        dialogs_.inform(this, QStringLiteral("The conversation could not be saved to %1.")
+                                  .arg(QDir::toNativeSeparators(path)));
+}
+
+void ChatWindow::openEmoticonPicker(ChatTab* tab) {
+    const QToolButton* button = tab->emoticonButton();
+    const QRect buttonInPanel = button->geometry();
+    const int panelTopInTab = tab->formatPanel()->geometry().top();
+    picker_->openAt(
+        EmoticonPickerPosition(frameGeometry(), buttonInPanel, panelTopInTab, picker_->height()));
+}
+
+void ChatWindow::insertEmoticon(const QString& text) {
+    ChatTab* tab = activeTab();
+    if (!tab || !tab->input()->isEnabled() || tab->input()->isReadOnly())
+        return;
+    tab->input()->insertPlainText(text);
+    tab->input()->setFocus();
+}
+
+void ChatWindow::FocusInput() {
+    ChatTab* tab = activeTab();
+    if (tab && isVisible() && !isMinimized() && isActiveWindow())
+        tab->focusInput();
+}
+
+void ChatWindow::onTabChanged() {
+    ChatTab* tab = activeTab();
+    if (!tab)
+        return;
+    updateCaption();
+    if (tab->image() == TabImage::Unread)
+        setTabImage(tab, TabImage::Online);
+    FocusInput();
+}
+
+void ChatWindow::removeAllTabs() {
+    const QSignalBlocker quiet(pages_);
+    while (pages_->count() > 0) {
+        QWidget* tab = pages_->widget(0);
+        pages_->removeTab(0);
+        delete tab;
+    }
+    picker_->hide();
+    hide();
+    setWindowTitle(QStringLiteral("Chat window"));
+}
+
+void ChatWindow::closeEvent(QCloseEvent* event) {
+    if (settings_.AutoClearHistory)
+        clearAllConversations();
+    picker_->hide();
+    event->accept(); // hidden, not destroyed: the tabs stay
+}
+
+void ChatWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (clearingPanel_->isVisible())
+        clearingPanel_->setGeometry(rect());
+    emit resized(frameGeometry().size());
+}
+
+void ChatWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FocusInput();
+}
+
+} // namespace quillo
