@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The messenger as a person uses it, on a virtual screen with a window manager and a tray:
 # start the program, type the e-mail address and the password, sign in, see the contact page,
-# sign out from the tray's menu, and end the program from the tray's menu. What the person sees
+# answer a friend's message in the chat window, sign out from the tray's menu, and end the
+# program from the tray's menu. What the person sees
 # is checked through the windows on the screen and the program's files, what the service saw
 # through the stand-in's request log; the screenshots stay in the output folder.
 #   desktop_session.sh QUILLO QUILLO_STANDIN DEMO_DATA OUTPUT_FOLDER
@@ -13,7 +14,9 @@ mkdir -p "$out/config/Rezidezo Zori Ruziva" "$out/data" "$out/runtime" "$out/sho
 chmod 700 "$out/runtime"
 # alice has used the program before and answered the status question (No): nothing else stands
 # between her and her contacts.
-echo 'alice@quillo.test=dword:00000000' >"$out/config/Rezidezo Zori Ruziva/settings.conf"
+# The replay of earlier conversations stays off, so the first chat tab is the friend's below.
+printf '%s\n' 'alice@quillo.test=dword:00000000' 'ShowLastMsg=dword:00000000' \
+    >"$out/config/Rezidezo Zori Ruziva/settings.conf"
 export XDG_CONFIG_HOME="$out/config" XDG_DATA_HOME="$out/data" XDG_RUNTIME_DIR="$out/runtime"
 # The program's own leak check is the unit tests' business; X and font libraries keep caches.
 export ASAN_OPTIONS="detect_leaks=0" QT_QPA_PLATFORM=xcb
@@ -109,12 +112,33 @@ sleep 1
 shot 2-contact-page
 saw "path=/login.php" /login.php || fail "no sign-in request"
 
-step "a friend writes"
+step "a friend writes: the chat window opens on her tab"
 curl -s -X POST -H 'Content-Type: application/json' "$address/__control/act" \
-    -d '{"as":"100000100000331","send":{"to":"100000418294721","text":"Hej from the test"}}' \
+    -d '{"as":"100000100000331","send":{"to":"100000418294721","text":"Hej <b>from</b> the test :)"}}' \
     >/dev/null
-sleep 1
+chat_window() { xdotool search --onlyvisible --name '^Quillo for Facebook - Zo' | head -1; }
+wait_for 100 chat_window || fail "no chat window for the friend's message"
 kill -0 "$quillo" || fail "the program ended on a friend's message"
+chat="$(chat_window)"
+[ -n "$chat" ] || fail "no chat window for the friend's message"
+sleep 0.5
+shot 3-chat-window
+
+step "answering in the chat window with Enter"
+xdotool windowactivate --sync "$chat" 2>/dev/null || xdotool windowfocus --sync "$chat"
+sleep 0.3
+xdotool type --delay 20 'Hej Zoe <3 '
+xdotool key Return
+records() { curl -s "$address/__control/records?kind=chat"; }
+answered() { records | grep -q '"text": *"Hej Zoe <3 "'; }
+wait_for 100 answered || fail "the service did not receive the answer as typed"
+sleep 0.5
+shot 4-chat-answered
+log="$(find "$out/data" -name '100000418294721_100000100000331.htm' | head -1)"
+[ -n "$log" ] || fail "no chat log for the conversation"
+grep -q 'Hej &lt;b&gt;from&lt;/b&gt; the test' "$log" || fail "the friend's line is not in the log as text"
+grep -q 'Hej Zoe' "$log" || fail "the answer is not in the log"
+grep -q '<b>from' "$log" && fail "the friend's text became markup in the log"
 
 step "Sign out from the tray's menu"
 # The tray icon is the program's one small window, docked in the tray host: its middle.
@@ -153,13 +177,13 @@ open_tray_menu() {
     sleep 0.2
 }
 open_tray_menu
-shot 3-tray-menu
+shot 5-tray-menu
 # The menu: Show, Sign out, Exit.
 xdotool key Down Down Return
 signed_out() { [ "$(count /logout.php)" -gt "$before" ]; }
 wait_for 100 signed_out || fail "the tray's Sign out sent no sign-out to the service"
 sleep 1
-shot 4-signed-out
+shot 6-signed-out
 
 step "Exit from the tray's menu"
 open_tray_menu

@@ -222,7 +222,7 @@ void ChatTab::applyFormatMask() {
 }
 
 void ChatTab::focusInput() {
-    if (input_->isEnabled() && input_->isVisible())
+    if (input_->isEnabled())
         input_->setFocus();
 }
 

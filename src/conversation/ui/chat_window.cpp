@@ -396,7 +396,7 @@ void ChatWindow::onMessageSent(ContactId to, const QString& markup, SendOutcome 
         break;
     }
     tab->setSending(false);
-    if (tab == activeTab() && isActiveWindow())
+    if (tab == activeTab())
         tab->focusInput();
 }
 
@@ -498,8 +498,9 @@ void ChatWindow::insertEmoticon(const QString& text) {
 }
 
 void ChatWindow::FocusInput() {
-    ChatTab* tab = activeTab();
-    if (tab && isVisible() && !isMinimized() && isActiveWindow())
+    // Never activates the window: in a window in the background the input only becomes the
+    // widget that has the focus once the user brings the window to the front.
+    if (ChatTab* tab = activeTab())
         tab->focusInput();
 }
 

@@ -86,7 +86,7 @@ public:
     void removeAllTabs();
     // The emoticon picker's text into the active tab's input at the caret.
     void insertEmoticon(const QString& text);
-    // Gives the active tab's input the focus when the window is in front and can take it.
+    // Makes the active tab's input the one that takes the keys when the window is in front.
     void FocusInput();
 
     QString statusText() const;
