@@ -386,6 +386,27 @@ void SessionEngine::fetchPicture(const QString& url, QObject* context,
         [done = forContext(context, std::move(done)), picture] { done(*picture); });
 }
 
+void SessionEngine::sendToMany(BulkJob job, QObject* context, BulkReports reports,
+                               std::function<void(bool)> finished) {
+    // Wrapped here, on this thread; the worker only hands values over to it.
+    auto sendingTo = forContext(context, std::move(reports.sendingTo));
+    auto progress = forContext(context, std::move(reports.progress));
+    auto completed = std::make_shared<bool>(false);
+    runWorker(
+        [this, job = std::move(job), sendingTo, progress, completed] {
+            BulkReports here;
+            here.sendingTo = [this, sendingTo](const QString& name) {
+                deliverHere([sendingTo, name] { sendingTo(name); });
+            };
+            here.progress = [this, progress](int done, int total) {
+                deliverHere([progress, done, total] { progress(done, total); });
+            };
+            *completed = RunBulkSend(http_, state_, job, here);
+        },
+        // The thread's end is posted after its last report, so this comes last.
+        [done = forContext(context, std::move(finished)), completed] { done(*completed); });
+}
+
 void SessionEngine::postChattingStatus(int tabCount) {
     if (promoContext_ && phase_ == Phase::Live)
         runWorker([this, tabCount] { PostChattingStatus(*promoContext_, tabCount); });

@@ -32,6 +32,7 @@
 #include "session/queued_event_sink.h"
 #include "session/session_state.h"
 #include "session/task_thread.h"
+#include "social/bulk_send.h"
 
 namespace quillo {
 
@@ -104,6 +105,11 @@ public:
                       std::function<void(QByteArray picture)> done);
     // The "chatting with friends" status, when the user sends from one of tabCount tabs.
     void postChattingStatus(int tabCount);
+    // Wall posts or private messages to several friends, on a worker of its own (a second call
+    // while one runs starts a second worker). The reports and finished (true when every
+    // recipient had its turn, false when the session ended first) run here while context lives.
+    void sendToMany(BulkJob job, QObject* context, BulkReports reports,
+                    std::function<void(bool completed)> finished);
 
 signals:
     // A session event by name: the sign-in outcomes, the session's end (ConnectionLost,

@@ -9,6 +9,7 @@
 #include "harness/standin_process.h"
 #include "session/http_layer.h"
 #include "session/session_state.h"
+#include "social/bulk_send.h"
 #include "social/social_requests.h"
 #include "support/qt_printers.h"
 
@@ -160,4 +161,63 @@ TEST_F(SocialTest, StaleTokensOrAnEndedSessionAreFailures) {
     standin_.control(QStringLiteral("act"), {{"as", kAlice}, {"expire", true}});
     EXPECT_FALSE(PostToProfile(*http_, state_, kZoe, QStringLiteral("hi")));
     EXPECT_TRUE(posts().isEmpty());
+}
+
+TEST_F(SocialTest, BulkSendGoesToEveryRecipientInOrderAndReportsEach) {
+    const QList<BulkRecipient> three = {{ContactId::fromText(kZoe), QStringLiteral("Zoë")},
+                                        {ContactId::fromText(kBob), QStringLiteral("Bob")},
+                                        {ContactId::fromText(kLukasz), QStringLiteral("Łukasz")}};
+    struct Case {
+        BulkKind kind;
+        const char* recorded; // the stand-in's kind of post
+        const char* recipientField;
+    };
+    const Case cases[] = {{BulkKind::WallPost, "wall", "target_id"},
+                          {BulkKind::PrivateMessage, "message", "ids[0]"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.recorded);
+        standin_.control(QStringLiteral("reset"));
+        ASSERT_TRUE(
+            SignInAs(state_, *http_, QStringLiteral("alice@quillo.test"), QStringLiteral("alice")));
+        QStringList reports;
+        BulkReports on;
+        on.sendingTo = [&](const QString& name) { reports.append(name); };
+        on.progress = [&](int done, int total) {
+            reports.append(QStringLiteral("%1/%2").arg(done).arg(total));
+        };
+        BulkJob job{c.kind, three, QStringLiteral("Try Quillo"), QStringLiteral("Hi")};
+        EXPECT_TRUE(RunBulkSend(*http_, state_, job, on));
+        EXPECT_EQ(reports, (QStringList{"Zoë", "1/3", "Bob", "2/3", "Łukasz", "3/3"}));
+        const QList<Post> recorded = posts();
+        ASSERT_EQ(recorded.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(recorded[i].kind, QLatin1String(c.recorded));
+            EXPECT_EQ(recorded[i].field(QLatin1String(c.recipientField)), three[i].id.toText());
+            EXPECT_EQ(recorded[i].field(QStringLiteral("status")), u"Try Quillo");
+        }
+    }
+}
+
+TEST_F(SocialTest, BulkSendGoesOnPastAFailedRecipientAndStopsWhenTheSessionEnds) {
+    const QList<BulkRecipient> two = {{ContactId::fromText(kZoe), QStringLiteral("Zoë")},
+                                      {ContactId::fromText(kBob), QStringLiteral("Bob")}};
+    standin_.control(QStringLiteral("faults"),
+                     {{"path", "/ajax/updatestatus.php"}, {"action", "status"}, {"count", 1}});
+    int progress = 0;
+    BulkReports on;
+    on.progress = [&](int done, int) { progress = done; };
+    EXPECT_TRUE(
+        RunBulkSend(*http_, state_, {BulkKind::WallPost, two, QStringLiteral("x"), {}}, on));
+    EXPECT_EQ(progress, 2) << "a failed recipient does not stop the run";
+    EXPECT_EQ(posts().size(), 1);
+
+    // The session ends after the first recipient: the second is never sent to.
+    on.progress = [&](int done, int) {
+        progress = done;
+        state_.Stopping = true;
+    };
+    EXPECT_FALSE(
+        RunBulkSend(*http_, state_, {BulkKind::WallPost, two, QStringLiteral("y"), {}}, on));
+    EXPECT_EQ(progress, 1);
+    EXPECT_EQ(posts().size(), 2);
 }

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
@@ -22,13 +23,18 @@
 #include "conversation/text_codecs.h"
 #include "conversation/ui/chat_log_viewer.h"
 #include "conversation/ui/chat_window.h"
+#include "conversation/ui/link_label.h"
 #include "desktop/ui/about_box.h"
 #include "desktop/ui/notice_stack.h"
 #include "desktop/ui/tray_icon.h"
 #include "desktop/ui/window_flash.h"
+#include "platform/autorun.h"
 #include "platform/folders.h"
 #include "prefs/language_detect.h"
 #include "prefs/ui/language_captions.h"
+#include "prefs/ui/option_dialog.h"
+#include "social/ui/bulk_dialog.h"
+#include "social/ui/bulk_recipients.h"
 
 namespace quillo {
 
@@ -126,6 +132,7 @@ void Messenger::createMainWindow() {
     });
     connect(notices_.get(), &NoticeStack::openChatRequested, tree_, &BuddyTree::openChatWith);
     connectChatWindow();
+    connectSocialCommands();
     connect(tray_.get(), &TrayIcon::signOutRequested, dispatcher_, &SessionDispatcher::SignOut);
 
     connect(window, &MainWindow::exitRequested, this, &Messenger::exit);
@@ -146,8 +153,6 @@ void Messenger::createMainWindow() {
         AboutBox about(strings_, languageFile_, mainWindow_);
         about.exec();
     });
-    // The preferences and the bulk dialog join in their own steps.
-    window->findChild<QAction*>(QStringLiteral("Option1"))->setEnabled(false);
 
     window->setBannerText(strings_.text(LanguageKey::msgBanner));
     tray_->SetTrayState(TrayState::Offline);
@@ -173,15 +178,14 @@ void Messenger::createChatWindow() {
     chatSession_ = std::make_unique<EngineChatSession>(engine_);
     chatWindow_ = std::make_unique<ChatWindow>(*chatSession_, strings_, settings_, folderUrl);
     ApplyLanguageCaptions(languageFile_, chatWindow_.get());
-    // Half the screen unless a remembered size says otherwise; a zero stands for "not set".
-    const QRect screen = screenArea();
-    const WindowSize size =
-        settings_.RememberWindowSize ? LoadChatWindowSize(*store_).value() : WindowSize{};
-    chatWindow_->resize(size.Width > 0 ? size.Width : screen.width() / 2 - 20,
-                        size.Height > 0 ? size.Height : screen.height() / 2 + 10);
-    chatWindow_->move(screen.center() - chatWindow_->rect().center());
+    applyChatWindowSizeRule();
+    chatWindow_->move(screenArea().center() - chatWindow_->rect().center());
     logViewer_ = std::make_unique<ChatLogViewer>(strings_, folderUrl);
     ApplyLanguageCaptions(languageFile_, logViewer_.get());
+    bulkDialog_ = std::make_unique<BulkDialog>(strings_);
+    ApplyLanguageCaptions(languageFile_, bulkDialog_.get());
+    options_ = std::make_unique<OptionDialog>(strings_);
+    ApplyLanguageCaptions(languageFile_, options_.get());
 
     connect(&engine_, &SessionEngine::typingNotice, chatWindow_.get(),
             &ChatWindow::showTypingNotice);
@@ -194,6 +198,15 @@ void Messenger::createChatWindow() {
             [this](QSize outer) { SaveChatWindowSize(*store_, outer.width(), outer.height()); });
 }
 
+void Messenger::applyChatWindowSizeRule() {
+    // Half the screen unless a remembered size says otherwise; a zero stands for "not set".
+    const QRect screen = screenArea();
+    const WindowSize size =
+        settings_.RememberWindowSize ? LoadChatWindowSize(*store_).value() : WindowSize{};
+    chatWindow_->resize(size.Width > 0 ? size.Width : screen.width() / 2 - 20,
+                        size.Height > 0 ? size.Height : screen.height() / 2 + 10);
+}
+
 void Messenger::connectChatWindow() {
     ChatWindow* chat = chatWindow_.get();
     connect(dispatcher_, &SessionDispatcher::chatMessage, chat, &ChatWindow::ShowMessage);
@@ -204,6 +217,83 @@ void Messenger::connectChatWindow() {
             &ChatWindow::SetConversationPresence);
     connect(chat, &ChatWindow::friendWentOffline, tree_,
             [this](ContactId id) { tree_->MarkBuddyPresence(id, false); });
+}
+
+void Messenger::connectSocialCommands() {
+    connect(tree_, &BuddyTree::bulkRequested, this, &Messenger::openBulkDialog);
+    connect(tree_, &BuddyTree::recommendRequested, this, &Messenger::recommend);
+    connect(tree_, &BuddyTree::buddyLinksEnabled, mainWindow_, [this](bool enabled) {
+        mainWindow_->lbSendMail->setEnabled(enabled);
+        mainWindow_->lbSendWall->setEnabled(enabled);
+    });
+    // The recommendation links are the menu's commands with the recommendation filled in.
+    auto prefilled = [this](const char* item) {
+        auto* command = tree_->popupMenu()->findChild<QAction*>(QLatin1String(item));
+        command->setData(1);
+        command->trigger();
+    };
+    connect(mainWindow_, &MainWindow::sendMailRequested, this,
+            [prefilled] { prefilled("Sendmail1"); });
+    connect(mainWindow_, &MainWindow::sendWallRequested, this,
+            [prefilled] { prefilled("Writetouserswall1"); });
+    connect(mainWindow_, &MainWindow::preferencesRequested, this, &Messenger::showPreferences);
+
+    BulkDialog* bulk = bulkDialog_.get();
+    connect(bulk, &BulkDialog::sendRequested, this, [this, bulk](const BulkJob& job) {
+        BulkReports reports;
+        reports.sendingTo = [bulk](const QString& name) { bulk->showRecipient(name); };
+        reports.progress = [bulk](int done, int total) { bulk->SendProgress(done, total); };
+        engine_.sendToMany(job, bulk, reports,
+                           [bulk](bool completed) { bulk->runEnded(completed); });
+    });
+}
+
+void Messenger::openBulkDialog(int mode, QAction* command) {
+    const auto kind = static_cast<BulkKind>(mode);
+    const bool prefill = command && command->data().toInt() == 1;
+    if (command)
+        command->setData(0);
+    // The same mode again only brings the dialog forward, with what is typed in it.
+    const QList<BulkRecipient> recipients =
+        bulkDialog_->mode() == mode ? QList<BulkRecipient>() : TakeSelectedRecipients(*tree_);
+    bulkDialog_->OpenBulkDialog(kind, recipients, prefill,
+                                DecodeUnicodeEscapes(engine_.state().FullName.get()));
+}
+
+void Messenger::recommend(ContactId id, const QString& name) {
+    const QString text = strings_.format(LanguageKey::msgRecommend, {name});
+    engine_.recommend(id, text, mainWindow_, [this, name](SendOutcome outcome) {
+        // A second failure has ended the session; the main window says so.
+        if (outcome == SendOutcome::NotSent)
+            return;
+        const QString said = outcome == SendOutcome::Sent
+                                 ? strings_.text(LanguageKey::msgMessageSent)
+                                 : strings_.format(LanguageKey::msgRecommendOffline, {name});
+        QMessageBox::information(mainWindow_, QStringLiteral("Quillo for Facebook"),
+                                 WithSingleLineBreaks(said));
+    });
+}
+
+void Messenger::showPreferences() {
+    options_->load(settings_);
+    if (options_->exec() != QDialog::Accepted)
+        return;
+    options_->store(settings_);
+    // The consent belongs to the account signed in now, or last.
+    const QString email = engine_.state().Email.get();
+    if (!email.isEmpty()) {
+        const StoreStatus written = WriteAccountConsent(*store_, email, settings_.ShowStatus);
+        if (!written.ok())
+            QMessageBox::warning(mainWindow_, QStringLiteral("Quillo for Facebook"),
+                                 QStringLiteral("Your answer about status updates could not be "
+                                                "stored: %1")
+                                     .arg(written.detail()));
+    }
+    SaveSettings(*store_, settings_, engine_.demographic(), engine_.state());
+    SetAutorun(settings_.Autorun);
+    tree_->ApplyHideOffline(settings_.HideOffline);
+    applyWindowSizeRule();
+    applyChatWindowSizeRule();
 }
 
 void Messenger::applyWindowSizeRule() {

@@ -15,12 +15,15 @@
 #include "prefs/language_strings.h"
 #include "prefs/settings.h"
 
+class QAction;
 class QTimer;
 
 namespace quillo {
 
 class AboutBox;
 class BuddyTree;
+class BulkDialog;
+class OptionDialog;
 class ChatLogViewer;
 class ChatWindow;
 class EngineChatSession;
@@ -48,6 +51,8 @@ public:
     MainWindow* mainWindow() const;
     SplashScreen* splash() const { return splash_.get(); }
     ChatWindow* chatWindow() const { return chatWindow_.get(); }
+    BulkDialog* bulkDialog() const { return bulkDialog_.get(); }
+    OptionDialog* optionDialog() const { return options_.get(); }
 
 signals:
     // The program has saved what it keeps and may end.
@@ -58,7 +63,12 @@ private:
     void createMainWindow();
     void createChatWindow();
     void connectChatWindow();
+    void connectSocialCommands();
+    void showPreferences();
+    void openBulkDialog(int mode, QAction* command);
+    void recommend(ContactId id, const QString& name);
     void applyWindowSizeRule();
+    void applyChatWindowSizeRule();
     void placeBottomRight();
     void showMainWindow();
     void onMainWindowClosed();
@@ -77,6 +87,8 @@ private:
     std::unique_ptr<EngineChatSession> chatSession_;
     std::unique_ptr<ChatWindow> chatWindow_;
     std::unique_ptr<ChatLogViewer> logViewer_;
+    std::unique_ptr<BulkDialog> bulkDialog_;
+    std::unique_ptr<OptionDialog> options_;
     QPointer<MainWindow> mainWindow_;
     BuddyTree* tree_ = nullptr;
     SessionDispatcher* dispatcher_ = nullptr;

@@ -1,5 +1,7 @@
 #include "conversation/ui/chat_input.h"
 
+#include "conversation/ui/length_limit.h"
+
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextCursor>
@@ -17,25 +19,11 @@ ChatInput::ChatInput(QWidget* parent)
     QFont font = this->font();
     font.setPointSize(10);
     setFont(font);
-    connect(document(), &QTextDocument::contentsChange, this,
-            [this](int position, int, int added) { keepWithinLimit(position, added); });
+    LimitLength(this, kMaxLength);
 }
 
 int ChatInput::length() const {
-    // The document always ends in one paragraph separator of its own.
-    return document()->characterCount() - 1;
-}
-
-void ChatInput::keepWithinLimit(int position, int added) {
-    const int excess = length() - kMaxLength;
-    if (excess <= 0 || added <= 0)
-        return;
-    // What was just typed or pasted loses its end; what was there before stays whole.
-    const int cut = std::min(excess, added);
-    QTextCursor cursor(document());
-    cursor.setPosition(position + added - cut);
-    cursor.setPosition(position + added, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
+    return TextLength(this);
 }
 
 void ChatInput::keyPressEvent(QKeyEvent* event) {

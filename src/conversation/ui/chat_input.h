@@ -29,9 +29,6 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
-
-private:
-    void keepWithinLimit(int position, int added);
 };
 
 } // namespace quillo

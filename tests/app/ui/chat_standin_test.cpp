@@ -24,54 +24,28 @@
 #include "harness/standin_process.h"
 #include "platform/memory_settings_store.h"
 #include "prefs/settings.h"
-#include "support/temp_home.h"
+#include "signed_in_messenger.h"
 
 using namespace quillo;
 using namespace quillo::test;
 
 namespace {
 
-const QString kAliceEmail = QStringLiteral("alice@quillo.test");
-
-bool runUntil(const std::function<bool()>& check, int timeoutMs = 15000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!check()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QTest::qWait(1);
-    }
-    return true;
-}
-
 ContactId id(const QString& text) {
     return ContactId::fromText(text);
 }
 
-class ChatStandInTest : public ::testing::Test {
+class ChatStandInTest : public SignedInMessengerTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(standin_.started()) << standin_.problem().toStdString();
-        auto store = std::make_unique<MemorySettingsStore>();
-        WriteAccountConsent(*store, kAliceEmail, false); // no question at sign-in
-        messenger_ = std::make_unique<Messenger>(std::move(store), standin_.endpoints());
-        messenger_->start();
-        ASSERT_TRUE(runUntil([this] { return main() && main()->isVisible(); }));
-        main()->txtEmail->setText(kAliceEmail);
-        main()->txtPassword->setText(QStringLiteral("alice"));
-        main()->btnSignin->click();
-        ASSERT_TRUE(runUntil([this] { return main()->contactPageShown() && !loading(); }));
-        // Lines replayed from the service's history have arrived by the first held poll.
-        ASSERT_TRUE(runUntil([this] { return standin_.waitForHeldPolls(1, 0); }));
+        SignedInMessengerTest::SetUp();
+        if (HasFatalFailure())
+            return;
         chat()->setDialogs({[](QWidget*, const QString&) { return true; },
                             [](QWidget*) { return QString(); }, [](QWidget*, const QString&) {}});
     }
 
-    MainWindow* main() { return messenger_->mainWindow(); }
     ChatWindow* chat() { return messenger_->chatWindow(); }
-    BuddyTree* tree() { return main()->findChild<BuddyTree*>(); }
-    bool loading() { return messenger_->engine().state().HistoryLoading; }
     QString shown(ContactId friendId) {
         ChatTab* tab = chat()->tabOf(friendId);
         return tab ? tab->view()->toPlainText() : QString();
@@ -92,10 +66,6 @@ protected:
         }
         QTest::keyClick(tab->input(), Qt::Key_Return);
     }
-
-    TempHome home_;
-    StandInProcess standin_;
-    std::unique_ptr<Messenger> messenger_;
 };
 
 } // namespace

@@ -1,0 +1,208 @@
+#include "social/ui/bulk_dialog.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include "conversation/ui/length_limit.h"
+#include "prefs/language_strings.h"
+
+namespace quillo {
+
+namespace {
+
+template <typename Widget>
+Widget* named(Widget* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+BulkDialog::BulkDialog(const LanguageStrings& strings, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , strings_(strings)
+    , confirm_([](QWidget* owner, const QString& question) {
+        return QMessageBox::question(owner, QStringLiteral("Quillo for Facebook"), question,
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    }) {
+    setObjectName(QStringLiteral("TmsgDlg"));
+    resize(430, 330);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(named(new QLabel(QStringLiteral("Send to:"), this), "lbSendto"), 0, 0,
+                    Qt::AlignTop);
+    memo_ = named(new QPlainTextEdit(this), "Memo1");
+    memo_->setReadOnly(true);
+    memo_->setFixedHeight(60);
+    memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    grid->addWidget(memo_, 0, 1);
+    subjectLabel_ = named(new QLabel(QStringLiteral("Subject:"), this), "lbSubject");
+    grid->addWidget(subjectLabel_, 1, 0);
+    subject_ = named(new QLineEdit(this), "Edit1");
+    grid->addWidget(subject_, 1, 1);
+    text_ = named(new QTextEdit(this), "RichEdit1");
+    text_->setAcceptRichText(false);
+    LimitLength(text_, kMaxTextLength);
+    grid->addWidget(text_, 2, 0, 1, 2);
+    grid->setRowStretch(2, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    send_ = named(new QPushButton(QStringLiteral("Send"), this), "msgDlgSend");
+    send_->setDefault(true);
+    cancel_ = named(new QPushButton(QStringLiteral("Cancel"), this), "CancelBtn");
+    buttons->addWidget(send_);
+    buttons->addWidget(cancel_);
+    grid->addLayout(buttons, 3, 0, 1, 2);
+
+    // The progress overlay covers the whole dialog while a worker sends.
+    panel_ = named(new QWidget(this), "Panel1");
+    panel_->setAutoFillBackground(true);
+    auto* column = new QVBoxLayout(panel_);
+    column->addStretch(1);
+    sendingTo_ = named(new QLabel(panel_), "Label1");
+    sendingTo_->setTextFormat(Qt::PlainText);
+    sendingTo_->setAlignment(Qt::AlignHCenter);
+    QFont large = sendingTo_->font();
+    large.setPointSize(large.pointSize() + 6);
+    sendingTo_->setFont(large);
+    column->addWidget(sendingTo_);
+    status_ = named(new QLabel(panel_), "lbStatus");
+    status_->setTextFormat(Qt::PlainText);
+    status_->setAlignment(Qt::AlignHCenter);
+    column->addWidget(status_);
+    progress_ = named(new QProgressBar(panel_), "ProgressBar1");
+    progress_->setTextVisible(false);
+    column->addWidget(progress_);
+    ok_ = named(new QPushButton(QStringLiteral("OK"), panel_), "msgDlgCloseBtn");
+    column->addWidget(ok_, 0, Qt::AlignHCenter);
+    column->addStretch(1);
+    panel_->hide();
+
+    connect(send_, &QPushButton::clicked, this, &BulkDialog::send);
+    connect(cancel_, &QPushButton::clicked, this, &BulkDialog::cancel);
+    connect(ok_, &QPushButton::clicked, this, &BulkDialog::finish);
+}
+
+void BulkDialog::OpenBulkDialog(BulkKind mode, const QList<BulkRecipient>& recipients, bool prefill,
+                                const QString& userName) {
+    if (mode_ != int(mode)) {
+        if (recipients.isEmpty())
+            return;
+        recipients_ = recipients;
+        QStringList lines;
+        for (const BulkRecipient& recipient : recipients_)
+            lines.append(recipient.name + u',');
+        memo_->setPlainText(lines.join(u'\n'));
+        mode_ = int(mode);
+        panel_->hide();
+        status_->setText(strings_.text(LanguageKey::msgPleasewait));
+        const bool mail = mode == BulkKind::PrivateMessage;
+        text_->setFixedHeight(mail ? 156 : 187);
+        subjectLabel_->setVisible(mail);
+        subject_->setVisible(mail);
+        text_->setPlainText(prefill ? strings_.format(LanguageKey::msgDefaultMessage, {userName})
+                                    : QString());
+        subject_->setText(prefill && mail
+                              ? strings_.format(LanguageKey::msgDefaultSubject, {userName})
+                              : QString());
+        ok_->hide();
+        setWindowTitle(
+            strings_.text(mail ? LanguageKey::msgDlgCaption : LanguageKey::wallDlgCaption));
+    }
+    if (isHidden())
+        show();
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+void BulkDialog::send() {
+    if (text_->toPlainText().isEmpty() || recipients_.isEmpty())
+        return;
+    status_->setText(strings_.text(LanguageKey::msgPleasewait));
+    ok_->hide();
+    panel_->setGeometry(rect());
+    panel_->raise();
+    panel_->show();
+    progress_->setRange(0, int(recipients_.size()));
+    progress_->setValue(0);
+    BulkJob job;
+    job.kind =
+        mode_ == int(BulkKind::PrivateMessage) ? BulkKind::PrivateMessage : BulkKind::WallPost;
+    job.recipients = recipients_;
+    job.text = text_->toPlainText().trimmed();
+    if (job.kind == BulkKind::PrivateMessage)
+        job.subject = subject_->text().trimmed();
+    emit sendRequested(job);
+}
+
+void BulkDialog::showRecipient(const QString& name) {
+    sendingTo_->setText(strings_.format(LanguageKey::msgCurUser, {name}));
+}
+
+void BulkDialog::SendProgress(int done, int total) {
+    progress_->setMaximum(total);
+    progress_->setValue(done);
+    if (done < total) {
+        status_->setText(strings_.format(LanguageKey::msgSending,
+                                         {QString::number(done), QString::number(total)}));
+    } else {
+        status_->setText(strings_.text(LanguageKey::msgDone));
+        ok_->show();
+        status_->show();
+    }
+}
+
+void BulkDialog::runEnded(bool completed) {
+    if (completed)
+        return; // the last progress report has said "Done"
+    // Not "Done": the recipients after the session's end were never sent to.
+    status_->setText(QStringLiteral("The session ended before every friend was sent to."));
+    ok_->show();
+}
+
+void BulkDialog::cancel() {
+    const bool typed = !text_->toPlainText().isEmpty() ||
+                       (mode_ == int(BulkKind::PrivateMessage) && !subject_->text().isEmpty());
+    if (typed && !confirm_(this, strings_.text(LanguageKey::msgCancelConfirm)))
+        return;
+    finish();
+}
+
+void BulkDialog::finish() {
+    mode_ = 0;
+    hide();
+}
+
+void BulkDialog::closeEvent(QCloseEvent* event) {
+    mode_ = 0;
+    QWidget::closeEvent(event);
+}
+
+void BulkDialog::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    panel_->setGeometry(rect());
+}
+
+void BulkDialog::keyPressEvent(QKeyEvent* event) {
+    // Escape is the Cancel button, as in any dialog.
+    if (event->key() == Qt::Key_Escape) {
+        cancel();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace quillo
