@@ -29,10 +29,26 @@ SessionEngine::~SessionEngine() {
     sink_.close();
     state_.Stopping = true;
     state_.CancelSignIn = true;
+    bannerStop_ = true;
     http_.ShutDown();
     senderThread_.stop([this] { sink_.releaseWaitingWorkers(); });
     for (const QPointer<QThread>& worker : std::as_const(workers_))
         waitForWorker(worker);
+}
+
+void SessionEngine::startBanners() {
+    if (bannersStarted_ || !bannerDecoder_ || demographic_.IP.get().isEmpty())
+        return;
+    bannersStarted_ = true;
+    runWorker([this, decode = bannerDecoder_] {
+        RunBanners(
+            MakerBannerSources(http_.endpoints(), bannerStop_, http_.exitInterruption()),
+            demographic_, decode,
+            [this](const Banner& banner) {
+                deliverHere([this, banner] { emit bannerReady(banner); });
+            },
+            bannerStop_);
+    });
 }
 
 void SessionEngine::enablePromotion(SettingsStore& store, Settings& settings) {
@@ -199,6 +215,7 @@ void SessionEngine::handleSessionEvent(int kind, int code) {
         nextAttempt_.reset();
         phase_ = Phase::Live;
         emit sessionEvent(SignedIn);
+        startBanners();
         // Set before the worker runs, so an end of the session that comes first waits for it.
         state_.BuddyRefreshRunning = true;
         runSessionWorker(

@@ -26,6 +26,7 @@
 #include "contacts/buddy_thread.h"
 #include "prefs/language_strings.h"
 #include "prefs/settings.h"
+#include "promo/banner_thread.h"
 #include "promo/promo_status.h"
 #include "promo/startup_check.h"
 #include "session/http_layer.h"
@@ -100,6 +101,12 @@ public:
     void clearHistory(ContactId with, QObject* context, std::function<void(bool cleared)> done);
     void checkForUpdate(QObject* context,
                         std::function<void(StartupCheck::UpdateAnswer, QString version)> done);
+    // The banner strip: decode makes a shown picture of a banner's bytes (the window layer's
+    // own kind of picture). Banners start, at most once per run, at the first startBanners or
+    // SignedIn that finds the public address known; each one ready comes as bannerReady.
+    void enableBanners(BannerDecoder decode) { bannerDecoder_ = std::move(decode); }
+    void startBanners();
+
     // A picture's bytes (the user's own, a friend's), fetched on a worker; empty on failure.
     void fetchPicture(const QString& url, QObject* context,
                       std::function<void(QByteArray picture)> done);
@@ -122,6 +129,8 @@ signals:
     void typingNotice(quillo::ContactId from, bool typing);
     void messageSent(quillo::ContactId to, const QString& text, quillo::SendOutcome outcome);
     void pictureFound(const QString& url);
+    // A banner to show, its picture as the decoder made it, with its link and hint.
+    void bannerReady(const quillo::Banner& banner);
     void startupCheckDone(int newVersion);
     void signedOut();
 
@@ -169,6 +178,10 @@ private:
     ChatSender sender_;
     StartupCheck startupCheck_;
     TaskThread senderThread_{QStringLiteral("quillo-sender")};
+
+    BannerDecoder bannerDecoder_;
+    WaitableFlag bannerStop_; // the program ends: the banner worker's waits end at once
+    bool bannersStarted_ = false;
 
     PromoState promo_;
     std::optional<PromoContext> promoContext_;

@@ -198,7 +198,9 @@ QWidget* MainWindow::buildBanner() {
     panel2_->setFixedHeight(64);
     auto* inside = new QVBoxLayout(panel2_);
     inside->setContentsMargins(0, 0, 0, 0);
-    advImg_ = named(new QLabel(panel2_), "advImg");
+    auto* banner = named(new LinkLabel(QString(), panel2_), "advImg");
+    connect(banner, &LinkLabel::clicked, this, &MainWindow::bannerClicked);
+    advImg_ = banner;
     advImg_->setAlignment(Qt::AlignCenter);
     advImg_->hide();
     inside->addWidget(advImg_);

@@ -85,6 +85,8 @@ signals:
     // The user closed the window; it is hidden (or minimised) already.
     void closedByUser();
     void resized(QSize size);
+    // The banner's picture was clicked.
+    void bannerClicked();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

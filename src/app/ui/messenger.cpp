@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -33,6 +34,7 @@
 #include "prefs/language_detect.h"
 #include "prefs/ui/language_captions.h"
 #include "prefs/ui/option_dialog.h"
+#include "promo/banners.h"
 #include "social/ui/bulk_dialog.h"
 #include "social/ui/bulk_recipients.h"
 
@@ -40,8 +42,12 @@ namespace quillo {
 
 namespace {
 
-QString bannerCacheFile() {
-    return DataFolder() + QStringLiteral("/banner.bmp");
+// A banner's bytes as a picture the strip can show; null when they are not one.
+QVariant decodeBanner(const QByteArray& bytes, const QByteArray& format) {
+    QImage picture;
+    if (!picture.loadFromData(bytes, format.constData()) || picture.isNull())
+        return {};
+    return QVariant::fromValue(picture);
 }
 
 QRect screenArea() {
@@ -53,11 +59,17 @@ QRect screenArea() {
 
 Messenger::Messenger(std::unique_ptr<SettingsStore> store, Endpoints endpoints, QObject* parent)
     : QObject(parent)
+    , urlOpener_([](const QUrl& url) { QDesktopServices::openUrl(url); })
     , store_(std::move(store))
     , engine_(std::move(endpoints), strings_) {}
 
 Messenger::~Messenger() {
     delete mainWindow_;
+}
+
+// The user's own: another account of the computer neither sees nor plants it.
+QString Messenger::bannerCacheFile() {
+    return UserDataFolder() + QStringLiteral("/banner.bmp");
 }
 
 MainWindow* Messenger::mainWindow() const {
@@ -86,6 +98,7 @@ void Messenger::start() {
     engine_.setAutoUpdate(settings_.AutoUpdate);
     engine_.setReplayHistory(settings_.ShowLastMsg);
     engine_.enablePromotion(*store_, settings_);
+    engine_.enableBanners(&decodeBanner);
     createChatWindow();
     splash_->show();
     engine_.runStartupCheck();
@@ -140,6 +153,17 @@ void Messenger::createMainWindow() {
     connect(window, &MainWindow::resized, this,
             [this](QSize size) { SaveMainWindowSize(*store_, size.width(), size.height()); });
     connect(window, &MainWindow::checkForUpdateRequested, this, &Messenger::checkForUpdate);
+    connect(&engine_, &SessionEngine::bannerReady, window, [this](const Banner& banner) {
+        mainWindow_->setBannerPicture(QPixmap::fromImage(banner.picture.value<QImage>()),
+                                      banner.hint);
+        bannerLink_ = banner.link;
+    });
+    connect(window, &MainWindow::bannerClicked, this, [this] {
+        // The banner document is the maker server's, read over plain HTTP: only a web
+        // address is opened, never a file or a program.
+        if (BannerLinkOpenable(bannerLink_))
+            urlOpener_(QUrl(bannerLink_));
+    });
     connect(window, &MainWindow::helpRequested, this, [this] {
         openMakerPage(QStringLiteral("/index.php?act=hlp&lang=") + DetectLanguage());
     });
@@ -314,12 +338,14 @@ void Messenger::showMainWindow() {
     if (!mainWindow_)
         return;
     placeBottomRight();
+    // A file that is no picture is no cache.
     const QPixmap cached(bannerCacheFile());
     if (!cached.isNull())
         mainWindow_->setBannerPicture(cached, QString());
     mainWindow_->showNormal();
     mainWindow_->raise();
     mainWindow_->activateWindow();
+    engine_.startBanners();
 }
 
 void Messenger::onMainWindowClosed() {
@@ -353,7 +379,7 @@ void Messenger::openMakerPage(const QString& path) {
 void Messenger::exit() {
     if (mainWindow_) {
         const QPixmap banner = mainWindow_->bannerPicture();
-        if (!banner.isNull())
+        if (!banner.isNull() && QDir().mkpath(UserDataFolder()))
             banner.save(bannerCacheFile(), "BMP"); // a failure is no reason to stay
     }
     shutDown();

@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 #include "app/session_engine.h"
@@ -16,6 +17,7 @@
 #include "prefs/settings.h"
 
 class QAction;
+class QUrl;
 class QTimer;
 
 namespace quillo {
@@ -47,6 +49,11 @@ public:
     // The Exit command of both menus.
     void exit();
 
+    // Where a clicked banner's address goes (the default web browser); tests set their own.
+    void setUrlOpener(std::function<void(const QUrl&)> opener) { urlOpener_ = std::move(opener); }
+    // The user's own copy of the last banner shown, read when the main window shows.
+    static QString bannerCacheFile();
+
     SessionEngine& engine() { return engine_; }
     MainWindow* mainWindow() const;
     SplashScreen* splash() const { return splash_.get(); }
@@ -76,6 +83,7 @@ private:
     void openMakerPage(const QString& path);
     void shutDown();
 
+    std::function<void(const QUrl&)> urlOpener_;
     std::unique_ptr<SettingsStore> store_;
     Settings settings_;
     LanguageFile languageFile_;
@@ -92,6 +100,7 @@ private:
     QPointer<MainWindow> mainWindow_;
     BuddyTree* tree_ = nullptr;
     SessionDispatcher* dispatcher_ = nullptr;
+    QString bannerLink_; // the banner on show
     bool ended_ = false;
 };
 
