@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QUrl>
 
 namespace quillo {
@@ -40,12 +42,31 @@ bool ConversationView::atBottom() const {
 }
 
 void ConversationView::insertAtEnd(const QString& html) {
+    // Read into a document of its own and copied over piece by piece, not insertHtml at the
+    // end: a picture that arrives through insertHtml carries an object index, and every such
+    // insertion makes the document check all of its frames again, so a long conversation would
+    // cost more per message the longer it gets.
+    QTextDocument block;
+    block.setDefaultFont(document()->defaultFont());
+    block.setHtml(html);
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    // Each block its own paragraph, so one block's formatting never runs into the next.
-    if (!document()->isEmpty())
-        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
-    cursor.insertHtml(html);
+    cursor.beginEditBlock();
+    // Each message its own paragraph, so one message's formatting never runs into the next.
+    bool newParagraph = !document()->isEmpty();
+    for (QTextBlock paragraph = block.begin(); paragraph.isValid(); paragraph = paragraph.next()) {
+        if (newParagraph)
+            cursor.insertBlock(paragraph.blockFormat(), paragraph.charFormat());
+        else
+            cursor.setBlockFormat(paragraph.blockFormat());
+        newParagraph = true;
+        for (auto piece = paragraph.begin(); !piece.atEnd(); ++piece) {
+            QTextCharFormat format = piece.fragment().charFormat();
+            format.clearProperty(QTextFormat::ObjectIndex);
+            cursor.insertText(piece.fragment().text(), format);
+        }
+    }
+    cursor.endEditBlock();
 }
 
 void ConversationView::appendBlock(const QString& blockHtml, bool scroll) {

@@ -1,0 +1,287 @@
+// Fault soak: the session engine signed in against the stand-in for several minutes while
+// friends send thousands of messages at varying rates and the service misbehaves in every way
+// it knows (dropped connections, 500s, garbage and empty bodies, answers held beyond the long
+// poll, redirect loops, moved channels, an expired session). A front end's part is played as
+// automatic sign-in plays it: a lost or expired session is signed in again.
+//
+// Prints: messages sent (while the session was alive, and while it was not), delivered once,
+// twice, lost; reconnects; sign-ins; resident memory at start and end; CPU while idle; and the
+// wake-ups per minute of an idle signed-in session with the service's own long-poll hold.
+//   fault_soak [MESSAGES]   (default 10000)
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <cstdio>
+#include <sys/resource.h>
+#include <thread>
+
+#include "app/session_engine.h"
+#include "harness/demo_accounts.h"
+#include "harness/standin_process.h"
+
+using namespace quillo;
+using namespace quillo::test;
+
+namespace {
+
+const QString kAliceEmail = QStringLiteral("alice@quillo.test");
+constexpr int kHoldMs = 1500;
+
+// Runs the event loop until check holds or the time is up.
+bool pump(const std::function<bool()>& check, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!check()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+void pumpFor(int ms) {
+    pump([] { return false; }, ms);
+}
+
+long statusField(const QString& path, const char* field) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+long residentKiB() {
+    return statusField(QStringLiteral("/proc/self/status"), "VmRSS:");
+}
+
+// Every thread's context switches: each one is a wake-up of a sleeping thread, or a preemption.
+long contextSwitches() {
+    long total = 0;
+    for (const QString& task :
+         QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString status =
+            QStringLiteral("/proc/self/task/") + task + QStringLiteral("/status");
+        total += statusField(status, "voluntary_ctxt_switches:");
+        total += statusField(status, "nonvoluntary_ctxt_switches:");
+    }
+    return total;
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The service's misbehaviour, one kind at a time, each for a single answer of the long poll.
+QList<QJsonObject> faultKinds() {
+    const QString poll = QStringLiteral("/x/*");
+    return {
+        {{"path", poll}, {"action", "drop"}, {"count", 1}},
+        {{"path", poll}, {"action", "status"}, {"status", 500}, {"count", 1}},
+        {{"path", poll}, {"action", "garbage"}, {"count", 1}},
+        {{"path", poll}, {"action", "empty"}, {"count", 1}},
+        {{"path", poll}, {"action", "delay"}, {"ms", kHoldMs + 2500}, {"count", 1}},
+        {{"path", poll}, {"action", "redirect"}, {"loop", true}, {"count", 1}},
+    };
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int messages = argc > 1 ? std::max(1, atoi(argv[1])) : 10000;
+
+    StandInProcess::Options options;
+    options.holdMs = kHoldMs;
+    StandInProcess standin(options);
+    if (!standin.started()) {
+        std::fprintf(stderr, "the stand-in did not start: %s\n", qPrintable(standin.problem()));
+        return 1;
+    }
+    LanguageStrings strings;
+    SessionEngine engine(standin.endpoints(), strings);
+    engine.setReplayHistory(false); // replayed lines would count as second deliveries
+
+    QHash<QString, int> received;
+    int signIns = 0;
+    bool live = false;
+    QObject::connect(&engine, &SessionEngine::messageArrived, [&](const ChatMessage& m) {
+        if (!m.own && m.live && m.text.startsWith(u"soak-"))
+            ++received[m.text];
+    });
+    QObject::connect(&engine, &SessionEngine::buddyListLoaded, [&] { live = true; });
+    QObject::connect(&engine, &SessionEngine::sessionEvent, [&](SessionEventName name) {
+        switch (name) {
+        case SessionEventName::SignedIn:
+            ++signIns;
+            return;
+        case SessionEventName::ConnectionLost:
+        case SessionEventName::SessionExpired:
+        case SessionEventName::LoginFailed:
+        case SessionEventName::NoContacts:
+            live = false;
+            // As automatic sign-in does, a moment later.
+            QTimer::singleShot(300, &engine,
+                               [&] { engine.signIn(kAliceEmail, QStringLiteral("alice")); });
+            return;
+        default:
+            return;
+        }
+    });
+    engine.signIn(kAliceEmail, QStringLiteral("alice"));
+    if (!pump([&] { return live && standin.waitForHeldPolls(1, 0); }, 20000)) {
+        std::fprintf(stderr, "the first sign-in did not reach the long poll\n");
+        return 1;
+    }
+    pumpFor(2000);
+    const long rssStart = residentKiB();
+    const qint64 firstRequest = standin.controlGet(QStringLiteral("requests"))[u"last"].toInteger();
+
+    // The friends' side and the service's faults, on a thread of their own: the control calls
+    // block, and the engine's thread must keep handling what arrives.
+    struct Burst {
+        int number;
+        int count;
+        bool alive; // the service took it for a signed-in Alice
+    };
+    QList<Burst> bursts; // the sender's; read after it has ended
+    std::atomic<bool> senderDone{false};
+    const QStringList friends = {kZoe, kEcho, QStringLiteral("100000101000973"), kBob};
+    std::thread sender([&] {
+        QRandomGenerator random(20261210);
+        const QList<QJsonObject> faults = faultKinds();
+        QElapsedTimer clock;
+        clock.start();
+        qint64 nextFault = 2000;
+        int faultIndex = 0;
+        bool expired = false;
+        int burst = 0;
+        int sent = 0;
+        while (sent < messages) {
+            if (clock.elapsed() >= nextFault) {
+                const int kind = faultIndex++ % (faults.size() + 1);
+                if (kind < faults.size())
+                    standin.control(QStringLiteral("faults"), faults[kind]);
+                else
+                    standin.control(QStringLiteral("act"),
+                                    {{"as", kAlice.toLongLong()}, {"move_channel", true}});
+                nextFault = clock.elapsed() + 1500 + random.bounded(2000);
+            }
+            if (!expired && sent >= messages / 2) {
+                expired = true;
+                standin.control(QStringLiteral("act"),
+                                {{"as", kAlice.toLongLong()}, {"expire", true}});
+            }
+            const int count = std::min(messages - sent, 1 + int(random.bounded(40)));
+            const QString from = friends[burst % friends.size()];
+            const QJsonDocument answer = standin.control(
+                QStringLiteral("act"),
+                {{"as", from.toLongLong()},
+                 {"send", QJsonObject{{"to", kAlice.toLongLong()},
+                                      {"text", QStringLiteral("soak-%1").arg(burst)},
+                                      {"count", count}}}});
+            bursts.append({burst, count, answer[u"results"][u"send"].toString() == u"delivered"});
+            sent += count;
+            ++burst;
+            QThread::msleep(random.bounded(250));
+        }
+        standin.control(QStringLiteral("faults/clear"));
+        senderDone = true;
+    });
+
+    QElapsedTimer soak;
+    soak.start();
+    pump([&] { return senderDone.load(); }, 30 * 60 * 1000);
+    sender.join();
+    int sentAlive = 0;
+    int sentAway = 0;
+    for (const Burst& b : std::as_const(bursts))
+        (b.alive ? sentAlive : sentAway) += b.count;
+    // What is still on its way: until every message sent while alive is in, or nothing new
+    // comes for a while.
+    int lastCount = -1;
+    QElapsedTimer quiet;
+    quiet.start();
+    pump(
+        [&] {
+            const int now = int(received.size());
+            if (now != lastCount) {
+                lastCount = now;
+                quiet.restart();
+            }
+            return now >= sentAlive + sentAway || quiet.elapsed() > 15000;
+        },
+        120000);
+    const double soakSeconds = double(soak.elapsed()) / 1000.0;
+
+    int once = 0;
+    int twice = 0;
+    for (int n : std::as_const(received))
+        (n == 1 ? once : twice) += 1;
+    int lost = 0;
+    int deliveredAway = 0;
+    for (const Burst& b : std::as_const(bursts)) {
+        for (int i = 1; i <= b.count; ++i) {
+            const bool in = received.contains(QStringLiteral("soak-%1 #%2").arg(b.number).arg(i));
+            if (b.alive && !in)
+                ++lost;
+            if (!b.alive && in)
+                ++deliveredAway;
+        }
+    }
+    const QJsonArray requests = standin.requests(
+        QStringLiteral("since=%1&path=/ajax/presence/reconnect.php").arg(firstRequest));
+
+    // Idle: the poll held, nothing arriving.
+    pumpFor(3000);
+    const double cpuBefore = cpuSeconds();
+    QElapsedTimer idle;
+    idle.start();
+    pumpFor(10000);
+    const double idleCpuPercent =
+        (cpuSeconds() - cpuBefore) / (double(idle.elapsed()) / 1000.0) * 100.0;
+    const long rssEnd = residentKiB();
+
+    // Wake-ups of an idle signed-in session with the service's own hold of the long poll.
+    standin.control(QStringLiteral("settings"), {{"hold_ms", 50000}});
+    pump([&] { return false; }, 4000); // the poll in flight ends under the old hold
+    const long switchesBefore = contextSwitches();
+    QElapsedTimer minute;
+    minute.start();
+    // The event loop sleeps here as the program's would: no polling of its own.
+    QTimer::singleShot(60000, &app, &QCoreApplication::quit);
+    app.exec();
+    const double wakeUpsPerMinute =
+        double(contextSwitches() - switchesBefore) * 60000.0 / double(minute.elapsed());
+
+    std::printf("fault soak over %.0f s\n", soakSeconds);
+    std::printf("  messages sent while signed in:   %d\n", sentAlive);
+    std::printf("  messages sent while away:        %d (delivered anyway: %d)\n", sentAway,
+                deliveredAway);
+    std::printf("  delivered once:                  %d\n", once);
+    std::printf("  delivered twice or more:         %d\n", twice);
+    std::printf("  lost (sent while signed in):     %d\n", lost);
+    std::printf("  reconnects asked for:            %lld\n",
+                static_cast<long long>(requests.size()));
+    std::printf("  sign-ins:                        %d\n", signIns);
+    std::printf("  resident memory start/end:       %ld KiB / %ld KiB\n", rssStart, rssEnd);
+    std::printf("  CPU while idle:                  %.2f %%\n", idleCpuPercent);
+    std::printf("  wake-ups per idle minute:        %.0f (all threads, long poll held 50 s)\n",
+                wakeUpsPerMinute);
+    return lost == 0 && twice == 0 ? 0 : 2;
+}
