@@ -1,5 +1,5 @@
-// The service's AJAX endpoints under /ajax/: every one checks the session cookies and the
-// anti-forgery tokens that its page sent with it, as the service did.
+// The service's AJAX endpoints under /ajax/: every one checks the session cookies, and the
+// anti-forgery tokens as far as the service did.
 #include <algorithm>
 
 #include "chat_items.h"
@@ -10,10 +10,31 @@ namespace quillo::standin {
 
 namespace {
 
-struct TokenRule {
-    bool post_form_id = true;
-    bool fb_dtsg = true;
+// How an endpoint treats one token.
+enum class Check {
+    Required, // it must come, and be the session's
+    IfSent,   // it may be left out (the service took such requests), but a sent one must match
+    Ignored,  // anything goes, even the literal "(null)" a client sends before it has the token
 };
+
+struct TokenRule {
+    Check post_form_id = Check::Required;
+    Check fb_dtsg = Check::Required;
+};
+
+bool TokenPasses(const Exchange& exchange, std::string_view name, Check check,
+                 const std::string& expected) {
+    const auto sent = exchange.Field(name);
+    switch (check) {
+    case Check::Required:
+        return sent == expected;
+    case Check::IfSent:
+        return !sent || sent->empty() || *sent == expected;
+    case Check::Ignored:
+        return true;
+    }
+    return false;
+}
 
 // The session of the request, or nothing after the refusal has been written.
 std::optional<Session> Authorise(Exchange& exchange, TokenRule rule) {
@@ -22,12 +43,16 @@ std::optional<Session> Authorise(Exchange& exchange, TokenRule rule) {
         exchange.Ajax(NotLoggedInAnswer());
         return std::nullopt;
     }
-    if ((rule.post_form_id && exchange.Field("post_form_id") != session->post_form_id) ||
-        (rule.fb_dtsg && exchange.Field("fb_dtsg") != session->fb_dtsg)) {
+    if (!TokenPasses(exchange, "post_form_id", rule.post_form_id, session->post_form_id) ||
+        !TokenPasses(exchange, "fb_dtsg", rule.fb_dtsg, session->fb_dtsg)) {
         exchange.Ajax(StaleTokenAnswer());
         return std::nullopt;
     }
     return session;
+}
+
+Json InvalidRequestAnswer(std::string_view description) {
+    return ErrorAnswer(1346001, "Invalid request", description);
 }
 
 std::int64_t NumberField(const Exchange& exchange, std::string_view name, std::int64_t fallback) {
@@ -36,7 +61,7 @@ std::int64_t NumberField(const Exchange& exchange, std::string_view name, std::i
 
 void Reconnect(Exchange& exchange) {
     Backend& backend = exchange.backend;
-    const auto session = Authorise(exchange, {true, false});
+    const auto session = Authorise(exchange, {Check::Required, Check::Ignored});
     if (!session) {
         return;
     }
@@ -58,14 +83,10 @@ void Reconnect(Exchange& exchange) {
     exchange.Ajax(OkAnswer(std::move(payload)));
 }
 
-void BuddyList(Exchange& exchange) {
-    Backend& backend = exchange.backend;
-    const auto session = Authorise(exchange, {});
-    if (!session) {
-        return;
-    }
-    const std::vector<UserId> online = backend.state.OnlineFriends(session->user);
-    const std::vector<UserId> gone = backend.state.SwapAvailable(session->xs, online);
+// The buddy list as of now; remembers who was online for the session's next answer.
+Json BuddyListJson(Backend& backend, const Session& session) {
+    const std::vector<UserId> online = backend.state.OnlineFriends(session.user);
+    const std::vector<UserId> gone = backend.state.SwapAvailable(session.xs, online);
     Json available = Json::object();
     Json infos = Json::object();
     auto add_info = [&](const Account& person) {
@@ -76,7 +97,7 @@ void BuddyList(Exchange& exchange) {
         info["status"] = nullptr;
         infos[std::to_string(person.id)] = std::move(info);
     };
-    if (const auto self = backend.state.FindAccount(session->user)) {
+    if (const auto self = backend.state.FindAccount(session.user)) {
         add_info(*self);
     }
     for (UserId id : online) {
@@ -94,9 +115,39 @@ void BuddyList(Exchange& exchange) {
     list["wasAvailableIDs"] = gone;
     list["userInfos"] = std::move(infos);
     list["forcedRender"] = true;
+    return list;
+}
+
+void BuddyList(Exchange& exchange) {
+    const auto session = Authorise(exchange, {});
+    if (!session) {
+        return;
+    }
     Json payload;
-    payload["buddy_list"] = std::move(list);
+    payload["buddy_list"] = BuddyListJson(exchange.backend, *session);
     payload["time"] = NowMillis();
+    exchange.Ajax(OkAnswer(std::move(payload)));
+}
+
+// The popout window's presence update: the buddy list and the notification counts, each when
+// asked for. A client's first update carries "(null)" for both tokens, before it has read
+// them, and the service answered it on the session cookies alone.
+void PresenceUpdate(Exchange& exchange) {
+    const auto session = Authorise(exchange, {Check::Ignored, Check::Ignored});
+    if (!session) {
+        return;
+    }
+    Json payload;
+    if (exchange.Field("buddy_list") == "1") {
+        payload["buddy_list"] = BuddyListJson(exchange.backend, *session);
+    }
+    payload["time"] = NowMillis();
+    if (exchange.Field("notifications") == "1") {
+        // Nothing here keeps an inbox, so nothing in it is unread.
+        Json notifications;
+        notifications["inboxCount"] = 0;
+        payload["notifications"] = std::move(notifications);
+    }
     exchange.Ajax(OkAnswer(std::move(payload)));
 }
 
@@ -140,7 +191,8 @@ void FriendPage(Exchange& exchange) {
 
 void SendMessage(Exchange& exchange) {
     Backend& backend = exchange.backend;
-    const auto session = Authorise(exchange, {});
+    // Clients that sent the form id alone had their messages delivered.
+    const auto session = Authorise(exchange, {Check::Required, Check::IfSent});
     if (!session) {
         return;
     }
@@ -161,10 +213,34 @@ void SendMessage(Exchange& exchange) {
     }
 }
 
+// A typing notice: st 1 when the user started typing, 0 when they stopped.
+void Typing(Exchange& exchange) {
+    Backend& backend = exchange.backend;
+    const auto session = Authorise(exchange, {Check::Required, Check::IfSent});
+    if (!session) {
+        return;
+    }
+    const std::string state = exchange.Field("typ").value_or("");
+    const auto to = ParseId(exchange.Field("to").value_or(""));
+    if ((state != "0" && state != "1") || !to) {
+        exchange.Ajax(InvalidRequestAnswer("A typing notice needs typ 0 or 1 and a receiver."));
+        return;
+    }
+    // A notice that reached nobody is not reported as sent.
+    const ServiceState::Delivery delivery =
+        *to == session->user ? ServiceState::Delivery::Unknown
+                             : backend.state.SendTyping(session->user, *to, state == "1" ? 1 : 0);
+    if (delivery == ServiceState::Delivery::Delivered) {
+        exchange.Ajax(OkAnswer(Json::array()));
+    } else {
+        exchange.Ajax(NotOnlineAnswer());
+    }
+}
+
 void History(Exchange& exchange) {
     Backend& backend = exchange.backend;
     // The history page sent no tokens, only the cookies.
-    const auto session = Authorise(exchange, {false, false});
+    const auto session = Authorise(exchange, {Check::Ignored, Check::Ignored});
     if (!session) {
         return;
     }
@@ -183,15 +259,40 @@ void History(Exchange& exchange) {
     exchange.Ajax(OkAnswer(std::move(payload)));
 }
 
-void ClearHistory(Exchange& exchange) {
+// Clearing a conversation's history, closing a conversation, or going invisible in chat.
+void ChatSettings(Exchange& exchange) {
     Backend& backend = exchange.backend;
-    const auto session = Authorise(exchange, {true, false});
+    const auto session = Authorise(exchange, {Check::Required, Check::Ignored});
     if (!session) {
         return;
     }
-    const auto other = ParseId(exchange.Field("clear_history_id").value_or(""));
+    const auto clear = exchange.Field("clear_history_id");
+    const auto visibility = exchange.Field("visibility");
+    const auto closed = exchange.Field("close_chat");
+    if (!clear && visibility) {
+        if (*visibility != "true" && *visibility != "false") {
+            exchange.Ajax(InvalidRequestAnswer("Visibility is true or false."));
+            return;
+        }
+        // Invisible is offline to every friend until the user comes back; coming back leaves
+        // the presence to the sessions again.
+        backend.state.SetPresence(session->user, *visibility == "false" ? std::optional<bool>(false)
+                                                                        : std::nullopt);
+        exchange.Ajax(OkAnswer(Json::array()));
+        return;
+    }
+    if (!clear && closed) {
+        // Closing is a matter of the client's window: the history stays.
+        if (!ParseId(*closed)) {
+            exchange.Ajax(InvalidRequestAnswer("The conversation is unknown."));
+            return;
+        }
+        exchange.Ajax(OkAnswer(Json::array()));
+        return;
+    }
+    const auto other = ParseId(clear.value_or(""));
     if (!other) {
-        exchange.Ajax(ErrorAnswer(1346001, "Invalid request", "The conversation is unknown."));
+        exchange.Ajax(InvalidRequestAnswer("The conversation is unknown."));
         return;
     }
     backend.state.ClearHistory(session->user, *other);
@@ -212,7 +313,8 @@ void RecordPost(Exchange& exchange, const Session& session, const std::string& k
 }
 
 void UpdateStatus(Exchange& exchange) {
-    const auto session = Authorise(exchange, {});
+    // Status updates sent with the form id alone were taken.
+    const auto session = Authorise(exchange, {Check::Required, Check::IfSent});
     if (!session) {
         return;
     }
@@ -280,6 +382,17 @@ void ShareLink(Exchange& exchange) {
     exchange.Ajax(OkAnswer(std::move(payload)));
 }
 
+// The stream's newer stories for one filter, polled by other clients; there never are any.
+void Intent(Exchange& exchange) {
+    const auto session = Authorise(exchange, {Check::Ignored, Check::Ignored});
+    if (!session) {
+        return;
+    }
+    Json payload;
+    payload["html"] = "";
+    exchange.Ajax(OkAnswer(std::move(payload)));
+}
+
 } // namespace
 
 void HandleAjax(Exchange& exchange) {
@@ -291,14 +404,17 @@ void HandleAjax(Exchange& exchange) {
     static const Route kRoutes[] = {
         {"/ajax/presence/reconnect.php", Reconnect},
         {"/ajax/chat/buddy_list.php", BuddyList},
+        {"/ajax/presence/update.php", PresenceUpdate},
         {"/ajax/social_graph/fetch.php", FriendPage},
         {"/ajax/chat/send.php", SendMessage},
+        {"/ajax/chat/typ.php", Typing},
         {"/ajax/chat/history.php", History},
-        {"/ajax/chat/settings.php", ClearHistory},
+        {"/ajax/chat/settings.php", ChatSettings},
         {"/ajax/updatestatus.php", UpdateStatus},
         {"/ajax/gigaboxx/endpoint/MessageComposerEndpoint.php", PrivateMessage},
         {"/ajax/composer/attachment.php", ShareStage},
         {"/ajax/profile/composer.php", ShareLink},
+        {"/ajax/intent.php", Intent},
     };
     for (const Route& route : kRoutes) {
         if (exchange.path == route.path) {

@@ -69,6 +69,8 @@ void RecordChat(Backend& backend, UserId from, UserId to, const std::string& tex
                 const Json& extra, ServiceState::Delivery delivery, std::string_view via);
 
 void HandleWebHost(Exchange& exchange);
+// The login host: the web host's login page and sign-in, nothing else.
+void HandleLoginHost(Exchange& exchange);
 void HandleAjax(Exchange& exchange);
 void HandleChannelHost(Exchange& exchange);
 void HandlePictureHost(Exchange& exchange);

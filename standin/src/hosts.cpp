@@ -2,10 +2,29 @@
 
 namespace quillo::standin {
 
+namespace {
+
+constexpr std::string_view kLoginPrefix = "login.";
+
+bool IsLoginHost(const HostNames& names, std::string_view host) {
+    if (!names.login.empty()) {
+        return host == names.login;
+    }
+    return host.starts_with(kLoginPrefix) && host.substr(kLoginPrefix.size()) == names.base_domain;
+}
+
+} // namespace
+
+std::string LoginHostName(const HostNames& names) {
+    return names.login.empty() ? std::string(kLoginPrefix) + names.base_domain : names.login;
+}
+
 HostMatch ClassifyHost(const HostNames& names, std::string_view host) {
     HostMatch match;
     if (host == names.web) {
         match.kind = HostKind::Web;
+    } else if (IsLoginHost(names, host)) {
+        match.kind = HostKind::Login;
     } else if (host == names.picture) {
         match.kind = HostKind::Picture;
     } else if (host == names.update || host == names.banner || host == names.maker_web) {

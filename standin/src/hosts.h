@@ -13,6 +13,8 @@ using UserId = std::uint64_t;
 struct HostNames {
     std::string web = "www.facebook.test";
     std::string base_domain = "facebook.test"; // channel hosts and cookie domain
+    // Where other clients sign in, with the web host's login; empty: "login.<base domain>".
+    std::string login;
     std::string picture = "profile.facebook.test";
     std::string update = "update.quillo.test";
     std::string banner = "banner.quillo.test";
@@ -20,12 +22,15 @@ struct HostNames {
     std::string ipecho = "ipecho.test";
 };
 
-enum class HostKind { Web, Channel, Picture, Maker, IpEcho, Unknown };
+enum class HostKind { Web, Login, Channel, Picture, Maker, IpEcho, Unknown };
 
 struct HostMatch {
     HostKind kind = HostKind::Unknown;
     std::string channel; // "channel06" for a channel host
 };
+
+// The login host's name: the one given, or "login.<base domain>".
+std::string LoginHostName(const HostNames& names);
 
 // The three maker hosts share one set of paths, so names that coincide still work.
 HostMatch ClassifyHost(const HostNames& names, std::string_view host);

@@ -35,8 +35,9 @@ std::string Usage() {
            "  --threads N         request threads per port (default 256)\n"
            "  --public-http-port N, --public-https-port N\n"
            "                      ports written into addresses (default 80 and 443)\n"
-           "  --web-host, --base-domain, --picture-host, --update-host, --banner-host,\n"
-           "  --maker-web-host, --ipecho-host NAME   host names\n";
+           "  --web-host, --base-domain, --login-host, --picture-host, --update-host,\n"
+           "  --banner-host, --maker-web-host, --ipecho-host NAME   host names\n"
+           "                      (the login host defaults to login.<base domain>)\n";
 }
 
 std::string DefaultStateDir() {
@@ -94,6 +95,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             hosts.web = value();
         } else if (option == "--base-domain") {
             hosts.base_domain = value();
+        } else if (option == "--login-host") {
+            hosts.login = value();
         } else if (option == "--picture-host") {
             hosts.picture = value();
         } else if (option == "--update-host") {

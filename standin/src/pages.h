@@ -42,6 +42,13 @@ struct HomeView {
 // The signed-in home page in the account's page form.
 std::string HomePage(const Urls& urls, const HomeView& view);
 
+// The chat popout window ("/presence/popout.php"): the form id in a hidden input, the tokens in
+// the page's plain script, the channel unless the page form leaves it out. Nothing here sits
+// inside a script string, whatever the account's page form.
+std::string PopoutPage(const Urls& urls, const HomeView& view);
+// "/notifications.php" with nothing new.
+std::string NotificationsPage(const Urls& urls, const Account& account);
+
 // "/profile.php?v=photos" when the account asks for a script redirect first.
 std::string PhotosRedirectPage(const Urls& urls, UserId id);
 std::string PhotosPage(const Urls& urls, const Account& account);

@@ -181,6 +181,41 @@ std::string HomePage(const Urls& urls, const HomeView& view) {
     return page;
 }
 
+std::string PopoutPage(const Urls& urls, const HomeView& view) {
+    const Account& account = view.account;
+    // The form id first, then the script with the tokens, then the channel: other clients cut
+    // them out in this order, with plain quotes.
+    std::string page = PageHead("Facebook | Chat") + "<body class=\"chat_popout fbx\">\n" +
+                       "<form method=\"post\" id=\"popout_form\" action=\"" +
+                       urls.Web("/ajax/presence/update.php") +
+                       "\" onsubmit=\"return false;\"><input type=\"hidden\" id=\"post_form_id\" "
+                       "name=\"post_form_id\" value=\"" +
+                       view.session.post_form_id +
+                       "\" autocomplete=\"off\" /><input type=\"hidden\" name=\"user\" value=\"" +
+                       std::to_string(account.id) +
+                       "\" /><input type=\"hidden\" name=\"popped_out\" value=\"true\" /></form>\n";
+    page += "<script type=\"text/javascript\">" + EnvScript(urls, view) + PresenceInit(urls, view) +
+            "</script>\n";
+    if (account.page_form != PageForm::NoChannel) {
+        page += "<script type=\"text/javascript\">" + ChannelInit(urls, view) +
+                "channelManager.iframeLoad(" + JsString("/iframe/11") + ", " +
+                JsString(view.channel) + ", 80);</script>\n";
+    }
+    page += "<div id=\"buddy_list\" class=\"buddy_list_popout\"><div class=\"buddy_list_loading\">"
+            "Loading...</div></div>\n</body>\n</html>\n";
+    return page;
+}
+
+std::string NotificationsPage(const Urls& urls, const Account& account) {
+    return ShortPageHead("Facebook | Notifications") + "<body class=\"notifications\">\n" +
+           "<div id=\"notifications_header\"><h2>Notifications</h2><a href=\"" +
+           urls.Web("/profile.php?id=" + std::to_string(account.id)) + "\">" +
+           HtmlEscape(account.name) +
+           "</a></div>\n<div id=\"notifications_list\" class=\"UIStream\">"
+           "<div class=\"UIStream_Empty\">You have no new notifications.</div></div>\n"
+           "</body></html>\n";
+}
+
 std::string PhotosRedirectPage(const Urls& urls, UserId id) {
     return "<html><head><script type=\"text/javascript\">var bigPipe = null;</script>"
            "<script>window.location.replace(" +

@@ -166,6 +166,9 @@ void Dispatch(Backend& backend, const httplib::Request& request, httplib::Respon
     case HostKind::Web:
         HandleWebHost(exchange);
         break;
+    case HostKind::Login:
+        HandleLoginHost(exchange);
+        break;
     case HostKind::Channel:
         HandleChannelHost(exchange);
         break;

@@ -94,8 +94,10 @@ void StandIn::Start() {
             throw std::runtime_error("TLS needs a state folder for its certificate authority");
         }
         const auto& hosts = options_.hosts;
+        // The login host is named too: it may be given outside the base domain.
         const TlsMaterial material =
-            PrepareTls(options_.state_dir, {hosts.web, "*." + hosts.base_domain, "localhost"});
+            PrepareTls(options_.state_dir,
+                       {hosts.web, "*." + hosts.base_domain, LoginHostName(hosts), "localhost"});
         auto https = std::make_unique<WideQueueServer<httplib::SSLServer>>(
             material.server_certificate.get(), material.server_key.get());
         if (!https->is_valid()) {

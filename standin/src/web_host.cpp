@@ -94,6 +94,16 @@ void SignIn(Exchange& exchange) {
     exchange.Html(HomePage(backend.urls, BuildHomeView(backend, *account, session)));
 }
 
+// The login page, or with credentials the sign-in; the same on the web and the login host.
+void ServeLogin(Exchange& exchange) {
+    if (exchange.request.method == "POST") {
+        SignIn(exchange);
+        return;
+    }
+    GiveBrowserCookie(exchange);
+    exchange.Html(LoginPage(exchange.backend.urls, false, RandomToken(5)));
+}
+
 void SignOut(Exchange& exchange) {
     Backend& backend = exchange.backend;
     if (const auto xs = FieldValue(exchange.cookies, "xs")) {
@@ -136,7 +146,25 @@ void ServeProfile(Exchange& exchange, const Session& session) {
     exchange.Html(ProfilePage(backend.urls, *viewer, *owner, may_post ? NewComposerId() : ""));
 }
 
+void ServePopout(Exchange& exchange, const Session& session) {
+    const auto account = exchange.backend.state.FindAccount(session.user);
+    if (!account) {
+        exchange.Html(NotFoundPage(exchange.backend.urls), 404);
+        return;
+    }
+    exchange.Html(
+        PopoutPage(exchange.backend.urls, BuildHomeView(exchange.backend, *account, session)));
+}
+
 } // namespace
+
+void HandleLoginHost(Exchange& exchange) {
+    if (exchange.path == "/login.php") {
+        ServeLogin(exchange);
+        return;
+    }
+    exchange.Html(NotFoundPage(exchange.backend.urls), 404);
+}
 
 void HandleWebHost(Exchange& exchange) {
     Backend& backend = exchange.backend;
@@ -155,12 +183,7 @@ void HandleWebHost(Exchange& exchange) {
         return;
     }
     if (path == "/login.php") {
-        if (method == "POST") {
-            SignIn(exchange);
-        } else {
-            GiveBrowserCookie(exchange);
-            exchange.Html(LoginPage(backend.urls, false, RandomToken(5)));
-        }
+        ServeLogin(exchange);
         return;
     }
     if (path == "/logout.php") {
@@ -171,7 +194,8 @@ void HandleWebHost(Exchange& exchange) {
         exchange.Html(ResetPage(backend.urls));
         return;
     }
-    if (path == "/home.php" || path == "/profile.php") {
+    if (path == "/home.php" || path == "/profile.php" || path == "/presence/popout.php" ||
+        path == "/notifications.php") {
         const auto session = backend.state.LiveSession(exchange.cookies);
         if (!session) {
             exchange.Redirect(backend.urls.Web(
@@ -180,6 +204,14 @@ void HandleWebHost(Exchange& exchange) {
         }
         if (path == "/profile.php") {
             ServeProfile(exchange, *session);
+        } else if (path == "/presence/popout.php") {
+            ServePopout(exchange, *session);
+        } else if (path == "/notifications.php") {
+            if (const auto viewer = backend.state.FindAccount(session->user)) {
+                exchange.Html(NotificationsPage(backend.urls, *viewer));
+            } else {
+                exchange.Html(NotFoundPage(backend.urls), 404);
+            }
         } else if (FieldValue(exchange.query, "filter") == "app_2309869772") {
             const auto viewer = backend.state.FindAccount(session->user);
             exchange.Html(HomeFilterPage(backend.urls, *viewer, NewComposerId()));

@@ -49,41 +49,76 @@ protected:
 };
 
 TEST_F(AjaxTest, EveryEndpointChecksSessionAndTokens) {
+    // How far an endpoint checks a token: it must be the session's; it may be left out but a
+    // sent one must be the session's; or anything goes.
+    enum class Token { Required, IfSent, Ignored };
     struct Endpoint {
         const char* path;
         bool get;
-        bool post_form_id;
-        bool fb_dtsg;
+        Token post_form_id;
+        Token fb_dtsg;
         Fields fields;
     };
     const std::string bob = std::to_string(kBob);
+    const std::string zoe = std::to_string(kZoe);
     const Endpoint endpoints[] = {
         {"/ajax/presence/reconnect.php",
          true,
-         true,
-         false,
+         Token::Required,
+         Token::Ignored,
          {{"reason", "3"}, {"iframe_loaded", "true"}}},
-        {"/ajax/chat/buddy_list.php", false, true, true, {{"user", std::to_string(kAlice)}}},
-        {"/ajax/social_graph/fetch.php", false, true, true, {{"page", "0"}, {"limit", "100"}}},
+        {"/ajax/chat/buddy_list.php",
+         false,
+         Token::Required,
+         Token::Required,
+         {{"user", std::to_string(kAlice)}}},
+        {"/ajax/presence/update.php",
+         false,
+         Token::Ignored,
+         Token::Ignored,
+         {{"user", std::to_string(kAlice)}, {"buddy_list", "1"}, {"notifications", "1"}}},
+        {"/ajax/social_graph/fetch.php",
+         false,
+         Token::Required,
+         Token::Required,
+         {{"page", "0"}, {"limit", "100"}}},
         {"/ajax/chat/send.php",
          false,
-         true,
-         true,
-         {{"msg_text", "hi"}, {"to", std::to_string(kZoe)}}},
-        {"/ajax/chat/history.php", true, false, false, {{"id", bob}}},
-        {"/ajax/chat/settings.php", false, true, false, {{"clear_history_id", bob}}},
-        {"/ajax/updatestatus.php", false, true, true, {{"status", "x"}, {"target_id", bob}}},
+         Token::Required,
+         Token::IfSent,
+         {{"msg_text", "hi"}, {"to", zoe}}},
+        {"/ajax/chat/typ.php", false, Token::Required, Token::IfSent, {{"typ", "1"}, {"to", zoe}}},
+        {"/ajax/chat/history.php", true, Token::Ignored, Token::Ignored, {{"id", bob}}},
+        {"/ajax/chat/settings.php",
+         false,
+         Token::Required,
+         Token::Ignored,
+         {{"clear_history_id", bob}}},
+        {"/ajax/updatestatus.php",
+         false,
+         Token::Required,
+         Token::IfSent,
+         {{"status", "x"}, {"target_id", bob}}},
         {"/ajax/gigaboxx/endpoint/MessageComposerEndpoint.php",
          false,
-         true,
-         true,
+         Token::Required,
+         Token::Required,
          {{"ids[0]", bob}}},
         {"/ajax/composer/attachment.php",
          false,
-         true,
-         true,
+         Token::Required,
+         Token::Required,
          {{"data[url]", "http://example.test/"}}},
-        {"/ajax/profile/composer.php", false, true, true, {{"attachment[params][url]", "x"}}},
+        {"/ajax/profile/composer.php",
+         false,
+         Token::Required,
+         Token::Required,
+         {{"attachment[params][url]", "x"}}},
+        {"/ajax/intent.php",
+         true,
+         Token::Ignored,
+         Token::Ignored,
+         {{"filter", "app_2915120374"}, {"request_type", "1"}, {"newest", "0"}}},
     };
     for (const Endpoint& endpoint : endpoints) {
         SCOPED_TRACE(endpoint.path);
@@ -111,10 +146,26 @@ TEST_F(AjaxTest, EveryEndpointChecksSessionAndTokens) {
         forged.cookies["c_user"] = std::to_string(kBob);
         EXPECT_EQ(call(forged, good)["error"], 1357001);
 
-        const Json stale_form = call(*browser_, Replacing(good, "post_form_id", "0123abcd"));
-        EXPECT_EQ(stale_form["error"], endpoint.post_form_id ? 1357004 : 0);
-        const Json stale_dtsg = call(*browser_, Without(good, "fb_dtsg"));
-        EXPECT_EQ(stale_dtsg["error"], endpoint.fb_dtsg ? 1357004 : 0);
+        struct Variant {
+            const char* what;
+            Fields fields;
+            bool refused;
+        };
+        const Token form = endpoint.post_form_id;
+        const Token dtsg = endpoint.fb_dtsg;
+        const Variant variants[] = {
+            {"stale form id", Replacing(good, "post_form_id", "0123abcd"), form != Token::Ignored},
+            {"no form id", Without(good, "post_form_id"), form == Token::Required},
+            {"stale fb_dtsg", Replacing(good, "fb_dtsg", "zz9Zz"), dtsg != Token::Ignored},
+            {"no fb_dtsg", Without(good, "fb_dtsg"), dtsg == Token::Required},
+            {"(null) for both",
+             Replacing(Replacing(good, "post_form_id", "(null)"), "fb_dtsg", "(null)"),
+             form != Token::Ignored || dtsg != Token::Ignored},
+        };
+        for (const Variant& variant : variants) {
+            EXPECT_EQ(call(*browser_, variant.fields)["error"], variant.refused ? 1357004 : 0)
+                << variant.what;
+        }
     }
 }
 

@@ -85,13 +85,19 @@ TEST_F(StandInTest, TlsHandshakeWithTheGeneratedAuthority) {
 }
 
 TEST(CommandLine, OptionsAndTheirErrors) {
-    const CommandLine line = ParseCommandLine({"--data", "d.json", "--port", "8080", "--no-tls",
-                                               "--hold-ms", "200", "--web-host", "w.test"});
+    const CommandLine line =
+        ParseCommandLine({"--data", "d.json", "--port", "8080", "--no-tls", "--hold-ms", "200",
+                          "--web-host", "w.test", "--login-host", "signin.test"});
     EXPECT_EQ(line.data_file, "d.json");
     EXPECT_EQ(line.standin.port, 8080);
     EXPECT_FALSE(line.standin.tls);
     EXPECT_EQ(line.standin.settings.hold, std::chrono::milliseconds(200));
     EXPECT_EQ(line.standin.hosts.web, "w.test");
+    EXPECT_EQ(LoginHostName(line.standin.hosts), "signin.test");
+    // Unnamed, the login host follows the base domain.
+    EXPECT_EQ(LoginHostName(
+                  ParseCommandLine({"--data", "d.json", "--base-domain", "fb.test"}).standin.hosts),
+              "login.fb.test");
     for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
              {}, {"--data"}, {"--data", "x", "--port", "70000"}, {"--data", "x", "--frobnicate"}}) {
         EXPECT_THROW(ParseCommandLine(wrong), std::invalid_argument);
