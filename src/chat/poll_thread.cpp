@@ -199,7 +199,9 @@ private:
             endSession(2); // an answer we cannot read leaves no channel to poll
             return Step::End;
         }
-        seq_ = newSeq;
+        // Never forward past what this loop has seen: the items between would be lost. Going
+        // back is safe, since a message handed over once is not handed over again.
+        seq_ = std::min(seq_, newSeq);
         state_.ChannelName.set(ChannelFromReconnect(reply, http_.endpoints().baseDomain, state_));
         if (!state_.ChannelName.get().isEmpty() || state_.ReconnectCount < 2)
             return Step::Continue;

@@ -141,6 +141,18 @@ TEST_F(SessionTest, MessagesEachWayAndTypingStartAndStop) {
     EXPECT_TRUE(sink_.waitFor([](const RecordingSink& s) {
         return s.messages().size() >= 2 && s.messages().constLast().FromId == kEcho;
     })) << "the echo bot answers";
+    // The service also delivers a message sent with the form id alone, so the answer does not
+    // show that both tokens went along: the request does.
+    const QJsonArray sends = standin_.requests(QStringLiteral("path=/ajax/chat/send.php"));
+    ASSERT_EQ(sends.size(), 1);
+    QJsonArray tokens;
+    for (const QJsonValue& field : sends[0][u"form"].toArray()) {
+        const QString name = field.toArray()[0].toString();
+        if (name == u"post_form_id" || name == u"fb_dtsg")
+            tokens.append(field);
+    }
+    EXPECT_EQ(tokens, (QJsonArray{QJsonArray{"post_form_id", postFormId_},
+                                  QJsonArray{"fb_dtsg", state_.Dtsg.get()}}));
     const QJsonArray chats = standin_.records(QStringLiteral("chat"));
     bool utf8Intact = false;
     for (const QJsonValue& c : chats)
@@ -308,4 +320,24 @@ TEST_F(SessionTest, SignOutWhileAPollIsHeldIsQuickAndSilent) {
     LogOut(state_, *http_);
     EXPECT_FALSE(sessionAlive());
     EXPECT_TRUE(sink_.events().isEmpty()) << "a user's sign-out posts no event";
+}
+
+TEST_F(SessionTest, AReconnectNeverSkipsMessagesThatWaitOnTheChannel) {
+    startPoll();
+    ASSERT_TRUE(standin_.waitForHeldPolls(1));
+    // The poll after the next answer meets an error and the loop asks where to go; while that
+    // question waits, two more messages join the channel. The reconnect's answer names the
+    // channel's next seq, past both of them.
+    fault({{"path", "/x/*"}, {"action", "status"}, {"count", 1}});
+    fault(
+        {{"path", "/ajax/presence/reconnect.php"}, {"action", "delay"}, {"ms", 800}, {"count", 1}});
+    say(kZoe, QStringLiteral("one"));
+    ASSERT_TRUE(sink_.waitFor([](const RecordingSink& s) { return s.messages().size() == 1; }));
+    std::this_thread::sleep_for(300ms);
+    say(kZoe, QStringLiteral("two"));
+    say(kZoe, QStringLiteral("three"));
+    ASSERT_TRUE(sink_.waitFor([](const RecordingSink& s) { return s.messages().size() == 3; }))
+        << texts().join(u',').toStdString();
+    EXPECT_EQ(texts(), (QStringList{"one", "two", "three"}));
+    EXPECT_EQ(standin_.requests(QStringLiteral("path=/ajax/presence/reconnect.php")).size(), 1);
 }
