@@ -13,3 +13,13 @@ if(QUILLO_FUZZ)
     add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
     add_link_options(-fsanitize=address,undefined)
 endif()
+
+# Data races: the workers share one session record with the user-interface thread. Qt itself is
+# not instrumented, so tsan.supp names what its own synchronisation hides from the tool.
+if(QUILLO_TSAN)
+    if(QUILLO_SANITIZE)
+        message(FATAL_ERROR "QUILLO_TSAN and QUILLO_SANITIZE cannot share a build")
+    endif()
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer -g -O1)
+    add_link_options(-fsanitize=thread)
+endif()

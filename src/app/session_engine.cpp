@@ -3,6 +3,7 @@
 #include "chat/history.h"
 #include "chat/poll_thread.h"
 #include "conversation/text_codecs.h"
+#include "session/handover.h"
 #include "session/plain_requests.h"
 #include "session/sign_in.h"
 #include "session/sign_out.h"
@@ -61,11 +62,19 @@ void SessionEngine::waitForWorker(QThread* thread) {
     // A worker may be blocked handing over a message record: the closed sink lets it go.
     while (!thread->wait(5))
         sink_.releaseWaitingWorkers();
+    TakeOver(thread);
     delete thread;
 }
 
 QThread* SessionEngine::startThread(std::function<void()> body) {
-    QThread* thread = QThread::create(std::move(body));
+    // The thread's own address is the key of its last deed, taken over by whoever learns that
+    // it ended (its finished slots, waitForWorker).
+    auto self = std::make_shared<const void*>(nullptr);
+    QThread* thread = QThread::create([body = std::move(body), self] {
+        body();
+        HandOver(*self);
+    });
+    *self = thread;
     workers_.removeAll(nullptr);
     workers_.append(thread);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
@@ -74,8 +83,12 @@ QThread* SessionEngine::startThread(std::function<void()> body) {
 
 void SessionEngine::runWorker(std::function<void()> body, std::function<void()> done) {
     QThread* thread = startThread(std::move(body));
-    if (done)
-        connect(thread, &QThread::finished, this, std::move(done));
+    if (done) {
+        connect(thread, &QThread::finished, this, [thread, done = std::move(done)] {
+            TakeOver(thread);
+            done();
+        });
+    }
     thread->start();
 }
 
@@ -84,6 +97,7 @@ void SessionEngine::runSessionWorker(std::function<void()> body, std::function<v
     sessionWorkers_.append(thread);
     connect(thread, &QThread::finished, this,
             [this, thread, session = sessionNumber_, done = std::move(done)] {
+                TakeOver(thread);
                 sessionWorkers_.removeAll(thread);
                 // What follows a worker belongs to its session; a later one has its own.
                 if (done && session == sessionNumber_)
@@ -112,7 +126,7 @@ std::function<void(Args...)> SessionEngine::forContext(QObject* context,
 }
 
 void SessionEngine::deliverHere(std::function<void()> report) {
-    QMetaObject::invokeMethod(this, std::move(report), Qt::QueuedConnection);
+    RunOnThreadOf(this, std::move(report));
 }
 
 void SessionEngine::runStartupCheck() {

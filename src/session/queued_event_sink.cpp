@@ -1,5 +1,7 @@
 #include "session/queued_event_sink.h"
 
+#include "session/handover.h"
+
 #include <QCoreApplication>
 #include <QThread>
 
@@ -10,7 +12,7 @@ QueuedEventSink::QueuedEventSink(SessionEventHandler& handler, QObject* parent)
     , handler_(handler) {}
 
 void QueuedEventSink::postEvent(int kind, int code) {
-    QMetaObject::invokeMethod(
+    RunOnThreadOf(
         this,
         [this, kind, code] {
             if (!closed_)
@@ -20,7 +22,7 @@ void QueuedEventSink::postEvent(int kind, int code) {
 }
 
 void QueuedEventSink::postTypingNotice(ContactId from, bool typing) {
-    QMetaObject::invokeMethod(
+    RunOnThreadOf(
         this,
         [this, from, typing] {
             if (!closed_)
@@ -30,7 +32,7 @@ void QueuedEventSink::postTypingNotice(ContactId from, bool typing) {
 }
 
 void QueuedEventSink::postBuddyList(int code, BuddyList lines) {
-    QMetaObject::invokeMethod(
+    RunOnThreadOf(
         this,
         [this, code, lines = std::move(lines)] {
             if (!closed_)
@@ -48,7 +50,7 @@ void QueuedEventSink::sendMessage(std::unique_ptr<TMSg> record) {
     }
     // Held by the call: if the call never runs, the record is freed with it.
     auto held = std::make_shared<std::unique_ptr<TMSg>>(std::move(record));
-    QMetaObject::invokeMethod(
+    RunOnThreadOf(
         this,
         [this, held] {
             if (!closed_)

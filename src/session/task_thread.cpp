@@ -1,11 +1,17 @@
 #include "session/task_thread.h"
 
+#include "session/handover.h"
+
 namespace quillo {
 
 TaskThread::TaskThread(const QString& name)
     : context_(new QObject) {
     thread_.setObjectName(name);
     context_->moveToThread(&thread_);
+    // The thread's last deed, seen by stop() once the thread has ended.
+    QObject::connect(
+        &thread_, &QThread::finished, context_, [this] { HandOver(&thread_); },
+        Qt::DirectConnection);
     thread_.start();
 }
 
@@ -14,7 +20,7 @@ TaskThread::~TaskThread() {
 }
 
 void TaskThread::post(std::function<void()> task) {
-    QMetaObject::invokeMethod(context_, std::move(task), Qt::QueuedConnection);
+    RunOnThreadOf(context_, std::move(task));
 }
 
 void TaskThread::stop(const std::function<void()>& whileWaiting) {
@@ -25,6 +31,7 @@ void TaskThread::stop(const std::function<void()>& whileWaiting) {
         if (whileWaiting)
             whileWaiting();
     }
+    TakeOver(&thread_);
     // The thread has ended: the context and the tasks still queued for it go here.
     delete context_;
     context_ = nullptr;
