@@ -6,6 +6,7 @@
 #include "app/ui/skin.h"
 #include "desktop/ui/desktop_pictures.h"
 #include "platform/folders.h"
+#include "platform/keychain/keychain_password_vault.h"
 #include "platform/settings_store.h"
 #include "platform/single_instance.h"
 #include "session/endpoints.h"
@@ -24,7 +25,8 @@ int main(int argc, char** argv) {
     ApplySkin(app, AppFolder());
 
     Messenger messenger(CreateUserSettingsStore(),
-                        LoadEndpoints(AppFolder() + QStringLiteral("endpoints.ini")));
+                        LoadEndpoints(AppFolder() + QStringLiteral("endpoints.ini")),
+                        std::make_unique<KeychainPasswordVault>());
     QObject::connect(&messenger, &Messenger::finished, &app, &QApplication::quit,
                      Qt::QueuedConnection);
     messenger.start();

@@ -108,10 +108,50 @@ StoreResult<WindowSize> LoadWindowSize(SettingsStore& store, const QString& widt
     return size;
 }
 
+// The account whose credentials the store remembers now; empty when none or unreadable.
+QString StoredEmail(SettingsStore& store) {
+    StoreResult<std::unique_ptr<SettingsKey>> opened = store.OpenKey(KeyAccess::ReadOnly);
+    if (!opened.ok())
+        return {};
+    const SettingsKey& key = *opened.value();
+    const QString name = QStringLiteral("Email");
+    return key.ValueExists(name) ? key.ReadText(name).value() : QString();
+}
+
+// Puts the password where SaveSettings keeps it; returns the text of the file's "Password".
+QString KeepPassword(SettingsStore& store, PasswordVault& vault, const Settings& settings,
+                     const SessionState& session, PasswordKeeping& keeping) {
+    const QString email = session.Email.get();
+    const QString password = session.Password.get();
+    const QString stored = StoredEmail(store);
+    if (!settings.RememberSignin) {
+        // The caller may have emptied session's address already (the window does when the box
+        // is cleared), so the account the file remembers is forgotten as well.
+        if (!stored.isEmpty())
+            (void)vault.Remove(stored);
+        if (!email.isEmpty() && email != stored)
+            (void)vault.Remove(email);
+        return {};
+    }
+    // A password without its address can neither be filed under it nor used to sign in.
+    if (password.isEmpty() || email.isEmpty())
+        return {};
+    if (vault.Write(email, password) != VaultAnswer::Done) {
+        keeping.noKeyring = true;
+        return password;
+    }
+    // The file remembers one account: the password of the one before goes with it.
+    if (!stored.isEmpty() && stored != email)
+        (void)vault.Remove(stored);
+    return {};
+}
+
 } // namespace
 
 void LoadSettings(SettingsStore& store, Settings& settings, TDemographic& demographic,
-                  SessionState& session) {
+                  SessionState& session, PasswordVault* vault, PasswordKeeping* keeping) {
+    if (keeping)
+        *keeping = {};
     settings.AutoUpdate = true;
     settings.ShowLastMsg = true;
     settings.RememberWindowSize = true;
@@ -155,12 +195,30 @@ void LoadSettings(SettingsStore& store, Settings& settings, TDemographic& demogr
     load.Flag(QStringLiteral("RememberMainWindowSize"), settings.RememberMainWindowSize);
     load.Flag(QStringLiteral("DisableChatLog"), settings.DisableChatLog);
 
+    const QString email = session.Email.get();
+    if (vault && settings.RememberSignin && !email.isEmpty() && session.Password.get().isEmpty()) {
+        const VaultRead read = vault->Read(email);
+        if (read.answer == VaultAnswer::Done)
+            session.Password.set(read.password);
+        else if (read.answer == VaultAnswer::NoKeyring && keeping)
+            keeping->noKeyring = true;
+    }
+
     demographic.Language.set(DetectLanguage());
     demographic.Country.set(DetectCountry());
 }
 
 StoreStatus SaveSettings(SettingsStore& store, const Settings& settings,
-                         const TDemographic& demographic, const SessionState& session) {
+                         const TDemographic& demographic, const SessionState& session,
+                         PasswordVault* vault, PasswordKeeping* keeping) {
+    PasswordKeeping kept;
+    // The vault is asked before the key is opened: a keyring that takes its time keeps no key
+    // open meanwhile.
+    const QString filePassword =
+        vault ? KeepPassword(store, *vault, settings, session, kept) : session.Password.get();
+    if (keeping)
+        *keeping = kept;
+
     StoreResult<std::unique_ptr<SettingsKey>> opened = store.OpenKey(KeyAccess::ReadWriteCreate);
     if (!opened.ok())
         return opened.status();
@@ -172,7 +230,7 @@ StoreStatus SaveSettings(SettingsStore& store, const Settings& settings,
     // Forgetting the credentials overwrites them with empty texts; the values stay.
     const bool remember = settings.RememberSignin;
     save.Text(QStringLiteral("Email"), remember ? session.Email.get() : QString());
-    save.Text(QStringLiteral("Password"), remember ? session.Password.get() : QString());
+    save.Text(QStringLiteral("Password"), remember ? filePassword : QString());
     save.Flag(QStringLiteral("AutoDetectLanguage"), settings.AutoDetectLanguage);
     save.Text(QStringLiteral("CurrentLang"), settings.CurrentLang.get());
     save.Flag(QStringLiteral("Autorun"), settings.Autorun);

@@ -17,6 +17,7 @@
 #include <QString>
 #include <atomic>
 
+#include "platform/password_vault.h"
 #include "platform/settings_store.h"
 #include "session/session_state.h"
 
@@ -52,17 +53,37 @@ struct TDemographic {
     SharedText Mac;             // 12 hexadecimal digits, made by the start-up check
 };
 
+// What a load or a save with a vault did about the remembered password, for the window to tell
+// the user.
+struct PasswordKeeping {
+    // No keyring answered: a save kept the password in the settings file instead (readable by
+    // its owner only), or a load could not read the password left in the keyring.
+    bool noKeyring = false;
+};
+
 // Fills settings, the stored demographic values and the credentials of session from the store,
 // and detects Language and Country. A value that cannot be read (of the wrong type, say) is
 // skipped: its field keeps its default and every other value still loads.
+// With a vault and RememberSignin, a password the store does not hold is read from the vault
+// under the stored Email. One the store does hold (written by an older version, or kept there
+// when no keyring answered) wins; the next save moves it. keeping, when given, is set anew.
 void LoadSettings(SettingsStore& store, Settings& settings, TDemographic& demographic,
-                  SessionState& session);
+                  SessionState& session, PasswordVault* vault = nullptr,
+                  PasswordKeeping* keeping = nullptr);
 
 // Writes settings, the credentials (empty texts unless RememberSignin) and the four stored
 // demographic values. Stops at the first write that fails and reports it; values written before
 // it stay written.
+// With a vault and RememberSignin, the password goes into the vault under Email and the stored
+// "Password" is written empty; when the vault does not answer, the store keeps the password as
+// it does without a vault, and keeping says so. The account remembered before loses its vault
+// entry when another one takes its place. An empty password leaves the vault as it is (one
+// that could not be read at load is not lost). Without RememberSignin the vault forgets the
+// passwords of the account the store remembered and of session's. keeping, when given, is set
+// anew.
 StoreStatus SaveSettings(SettingsStore& store, const Settings& settings,
-                         const TDemographic& demographic, const SessionState& session);
+                         const TDemographic& demographic, const SessionState& session,
+                         PasswordVault* vault = nullptr, PasswordKeeping* keeping = nullptr);
 
 // True when the account has never answered the promotional-status question. Otherwise its
 // answer is loaded into settings.ShowStatus and the result is false (also when the store

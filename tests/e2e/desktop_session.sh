@@ -18,6 +18,8 @@ chmod 700 "$out/runtime"
 printf '%s\n' 'alice@quillo.test=dword:00000000' 'ShowLastMsg=dword:00000000' \
     >"$out/config/Rezidezo Zori Ruziva/settings.conf"
 export XDG_CONFIG_HOME="$out/config" XDG_DATA_HOME="$out/data" XDG_RUNTIME_DIR="$out/runtime"
+# No keyring of the machine's: the password stays in the test's own settings file.
+export DBUS_SESSION_BUS_ADDRESS="disabled:"
 # The program's own leak check is the unit tests' business; X and font libraries keep caches.
 export ASAN_OPTIONS="detect_leaks=0" QT_QPA_PLATFORM=xcb
 unset QT_QPA_PLATFORMTHEME

@@ -1,6 +1,7 @@
 // Loading and saving the preferences, the per-account values and the window sizes, against the
 // in-memory store (values of any type can be planted, single reads and writes made to fail) and,
-// where the file matters, the settings file.
+// where the file matters, the settings file. The remembered password with a vault is tested here
+// against one in memory; tests/platform/keychain/ does it against a real keyring.
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "platform/memory_settings_store.h"
 #include "prefs/language_detect.h"
 #include "prefs/settings.h"
+#include "support/memory_password_vault.h"
 #include "support/temp_home.h"
 
 namespace quillo {
@@ -291,6 +293,198 @@ TEST(SettingsFileRoundTrip, WindowSizeFlagKeepsOneValueUnderBothSpellings) {
     Settings reloaded;
     LoadSettings(store, reloaded, demographic, session);
     EXPECT_FALSE(reloaded.RememberWindowSize);
+}
+
+const QString kBob = QStringLiteral("bob@quillo.test");
+
+TEST(SettingsPasswordVault, SavePutsThePasswordInTheVaultOrElseInTheFile) {
+    using Entries = QMap<QString, QString>;
+    const struct {
+        const char* what;
+        bool remember;
+        QString email; // session's
+        QString password;
+        QString storedEmail; // the account the file remembered before
+        Entries before;      // in the vault
+        bool answering;
+        QString filePassword; // expected
+        Entries after;
+        bool noKeyring;
+    } cases[] = {
+        {"remembered: into the vault, not the file",
+         true,
+         kAlice,
+         "n3w",
+         kAlice,
+         {{kAlice, "old"}, {kBob, "bobs"}},
+         true,
+         "",
+         {{kAlice, "n3w"}, {kBob, "bobs"}},
+         false},
+        {"no keyring: the file keeps it", true, kAlice, "n3w", kAlice, {}, false, "n3w", {}, true},
+        {"empty password: the vault keeps what it has",
+         true,
+         kAlice,
+         "",
+         kAlice,
+         {{kAlice, "old"}},
+         true,
+         "",
+         {{kAlice, "old"}},
+         false},
+        {"no address: remembered nowhere", true, "", "n3w", "", {}, true, "", {}, false},
+        {"another account: the one before is forgotten",
+         true,
+         kBob,
+         "bobs",
+         kAlice,
+         {{kAlice, "old"}},
+         true,
+         "",
+         {{kBob, "bobs"}},
+         false},
+        // The window empties the session's address when the box is cleared.
+        {"not remembered: the file's account goes",
+         false,
+         "",
+         "",
+         kAlice,
+         {{kAlice, "old"}, {kBob, "bobs"}},
+         true,
+         "",
+         {{kBob, "bobs"}},
+         false},
+        {"not remembered: the session's account goes too",
+         false,
+         kBob,
+         "bobs",
+         kAlice,
+         {{kAlice, "old"}, {kBob, "bobs"}},
+         true,
+         "",
+         {},
+         false},
+        {"not remembered, no keyring: nothing in the file",
+         false,
+         kAlice,
+         "n3w",
+         kAlice,
+         {{kAlice, "old"}},
+         false,
+         "",
+         {{kAlice, "old"}},
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempHome home;
+        MemorySettingsStore store;
+        Plant(store, {{QStringLiteral("Email"), c.storedEmail}});
+        test::MemoryPasswordVault vault;
+        vault.entries = c.before;
+        vault.answering = c.answering;
+        Settings settings;
+        settings.RememberSignin = c.remember;
+        TDemographic demographic;
+        SessionState session;
+        session.Email.set(c.email);
+        session.Password.set(c.password);
+        PasswordKeeping keeping{.noKeyring = !c.noKeyring}; // set anew by every save
+
+        ASSERT_TRUE(SaveSettings(store, settings, demographic, session, &vault, &keeping).ok());
+        EXPECT_EQ(Stored(store, QStringLiteral("Password")), QVariant(c.filePassword));
+        EXPECT_EQ(Stored(store, QStringLiteral("Email")), QVariant(c.remember ? c.email : ""));
+        EXPECT_EQ(vault.entries, c.after);
+        EXPECT_EQ(keeping.noKeyring, c.noKeyring);
+    }
+}
+
+TEST(SettingsPasswordVault, LoadTakesTheFilesPasswordBeforeTheVaults) {
+    const struct {
+        const char* what;
+        quint32 remember;
+        QString filePassword;
+        bool answering;
+        QString password; // expected
+        int reads;
+        bool noKeyring;
+    } cases[] = {
+        {"a password in the file wins", 1, "plain", true, "plain", 0, false},
+        {"none in the file: the vault's", 1, "", true, "vaulted", 1, false},
+        {"no keyring: none", 1, "", false, "", 1, true},
+        {"not remembered: the vault is not asked", 0, "", true, "", 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempHome home;
+        MemorySettingsStore store;
+        Plant(store, {{QStringLiteral("Remember signin"), Dword(c.remember)},
+                      {QStringLiteral("Email"), kAlice},
+                      {QStringLiteral("Password"), c.filePassword}});
+        test::MemoryPasswordVault vault;
+        vault.entries = {{kAlice, QStringLiteral("vaulted")}};
+        vault.answering = c.answering;
+        Settings settings;
+        TDemographic demographic;
+        SessionState session;
+        PasswordKeeping keeping{.noKeyring = !c.noKeyring};
+
+        LoadSettings(store, settings, demographic, session, &vault, &keeping);
+        EXPECT_EQ(session.Email.get(), kAlice);
+        EXPECT_EQ(session.Password.get(), c.password);
+        EXPECT_EQ(vault.reads, c.reads);
+        EXPECT_EQ(keeping.noKeyring, c.noKeyring);
+    }
+
+    // Without the password of the account the file names, the vault has none to give.
+    test::TempHome home;
+    MemorySettingsStore store;
+    Plant(store, {{QStringLiteral("Remember signin"), Dword(1)}, {QStringLiteral("Email"), kBob}});
+    test::MemoryPasswordVault vault;
+    vault.entries = {{kAlice, QStringLiteral("vaulted")}};
+    Settings settings;
+    TDemographic demographic;
+    SessionState session;
+    PasswordKeeping keeping;
+    LoadSettings(store, settings, demographic, session, &vault, &keeping);
+    EXPECT_TRUE(session.Password.get().isEmpty());
+    EXPECT_FALSE(keeping.noKeyring);
+}
+
+// An older file's plain password, through a keyring that is missing at first and then back.
+TEST(SettingsPasswordVault, PlainPasswordLeavesTheFileOnceAKeyringAnswers) {
+    test::TempHome home;
+    FileSettingsStore store([] { return SettingsFilePath(); });
+    Plant(store, {{QStringLiteral("Remember signin"), Dword(1)},
+                  {QStringLiteral("Email"), kAlice},
+                  {QStringLiteral("Password"), QStringLiteral("pa=ss\nword")}});
+    const auto fileHolds = [](const QByteArray& text) {
+        QFile file(SettingsFilePath());
+        return file.open(QIODevice::ReadOnly) && file.readAll().contains(text);
+    };
+    test::MemoryPasswordVault vault;
+    vault.answering = false;
+    const auto loadAndSave = [&] {
+        Settings settings;
+        TDemographic demographic;
+        SessionState session;
+        PasswordKeeping keeping;
+        LoadSettings(store, settings, demographic, session, &vault, &keeping);
+        EXPECT_EQ(session.Password.get(), QStringLiteral("pa=ss\nword"));
+        EXPECT_TRUE(SaveSettings(store, settings, demographic, session, &vault, &keeping).ok());
+        return keeping;
+    };
+
+    EXPECT_TRUE(loadAndSave().noKeyring);
+    EXPECT_TRUE(fileHolds("pa=ss"));
+    EXPECT_TRUE(vault.entries.isEmpty());
+
+    vault.answering = true;
+    EXPECT_FALSE(loadAndSave().noKeyring);
+    EXPECT_FALSE(fileHolds("pa=ss"));
+    EXPECT_EQ(vault.entries, (QMap<QString, QString>{{kAlice, QStringLiteral("pa=ss\nword")}}));
+    EXPECT_FALSE(loadAndSave().noKeyring); // now read from the vault, and stored again
+    EXPECT_FALSE(fileHolds("pa=ss"));
 }
 
 TEST_F(SettingsTest, ConsentIsPerAccount) {

@@ -90,6 +90,14 @@ QWidget* MainWindow::buildLoginPage() {
         named(new QCheckBox(QStringLiteral("Remember email and password."), form), "chkremember");
     chkAuto = named(new QCheckBox(QStringLiteral("Sign in automatically "), form), "chkAuto");
     column->addWidget(chkremember);
+    lblPasswordInFile_ = named(new QLabel(QStringLiteral("No keyring answered, so your password is "
+                                                         "kept in the settings file, readable only "
+                                                         "by you."),
+                                          form),
+                               "lblPasswordInFile");
+    lblPasswordInFile_->setWordWrap(true);
+    lblPasswordInFile_->hide();
+    column->addWidget(lblPasswordInFile_);
     column->addWidget(chkAuto);
     connect(chkremember, &QCheckBox::toggled, this, [this](bool remember) {
         if (!remember)
@@ -277,6 +285,10 @@ bool MainWindow::signingPanelShown() const {
 
 void MainWindow::setContactTree(QWidget* tree) {
     treePlace_->addWidget(tree);
+}
+
+void MainWindow::showPasswordInFileNote() {
+    lblPasswordInFile_->show();
 }
 
 void MainWindow::setUserName(const QString& name) {

@@ -38,6 +38,8 @@ public:
     // The common failure display: the signing-in panel goes, the text shows in red, centred.
     void ShowLoginError(const QString& text);
     void hideLoginError();
+    // Under the remember box: no keyring answered, so the password stays in the settings file.
+    void showPasswordInFileNote();
     // The signing-in panel over the login page, with its caption; Cancel shows only on request.
     void showSigningPanel(const QString& caption, bool withCancel);
     void setSigningCaption(const QString& caption);
@@ -113,6 +115,7 @@ private:
     LinkLabel* foldButton_ = nullptr;
     QLabel* panel2_ = nullptr;
     QLabel* advImg_ = nullptr;
+    QLabel* lblPasswordInFile_ = nullptr;
 };
 
 } // namespace quillo

@@ -57,10 +57,12 @@ QRect screenArea() {
 
 } // namespace
 
-Messenger::Messenger(std::unique_ptr<SettingsStore> store, Endpoints endpoints, QObject* parent)
+Messenger::Messenger(std::unique_ptr<SettingsStore> store, Endpoints endpoints,
+                     std::unique_ptr<PasswordVault> vault, QObject* parent)
     : QObject(parent)
     , urlOpener_([](const QUrl& url) { QDesktopServices::openUrl(url); })
     , store_(std::move(store))
+    , vault_(std::move(vault))
     , engine_(std::move(endpoints), strings_) {}
 
 Messenger::~Messenger() {
@@ -78,7 +80,10 @@ MainWindow* Messenger::mainWindow() const {
 
 void Messenger::start() {
     QDir().mkpath(DataFolder()); // a failure shows later, where files are written
-    LoadSettings(*store_, settings_, engine_.demographic(), engine_.state());
+    PasswordKeeping keeping;
+    LoadSettings(*store_, settings_, engine_.demographic(), engine_.state(), vault_.get(),
+                 &keeping);
+    notePasswordKeeping(keeping);
     settings_.CurrentLang.set(DetectLanguage() + QStringLiteral(".lang"));
     languageFile_ = LanguageFile::Load(LanguageFilePath(settings_.CurrentLang.get()));
     LoadLanguageStrings(languageFile_, strings_);
@@ -133,6 +138,7 @@ void Messenger::createMainWindow() {
     dispatcher_ =
         new SessionDispatcher(engine_, *window, *tree_, strings_, settings_, *store_, this);
     dispatcher_->setErrorReports(engine_.http().endpoints(), settings_.CurrentLang.get());
+    dispatcher_->setPasswordVault(vault_.get());
     connect(dispatcher_, &SessionDispatcher::trayStateChanged, this,
             [this](int state) { tray_->SetTrayState(static_cast<TrayState>(state)); });
     connect(dispatcher_, &SessionDispatcher::signOutEnabledChanged, tray_.get(),
@@ -186,6 +192,8 @@ void Messenger::createMainWindow() {
     window->chkremember->setChecked(settings_.RememberSignin);
     window->chkAuto->setChecked(settings_.RememberSignin && settings_.AutoSignin);
     window->chkAuto->setEnabled(settings_.RememberSignin);
+    if (passwordInFileNoted_)
+        window->showPasswordInFileNote();
     if (settings_.RememberSignin) {
         window->txtEmail->setText(engine_.state().Email.get());
         window->txtPassword->setText(engine_.state().Password.get());
@@ -313,7 +321,10 @@ void Messenger::showPreferences() {
                                                 "stored: %1")
                                      .arg(written.detail()));
     }
-    SaveSettings(*store_, settings_, engine_.demographic(), engine_.state());
+    PasswordKeeping keeping;
+    SaveSettings(*store_, settings_, engine_.demographic(), engine_.state(), vault_.get(),
+                 &keeping);
+    notePasswordKeeping(keeping);
     SetAutorun(settings_.Autorun);
     tree_->ApplyHideOffline(settings_.HideOffline);
     applyWindowSizeRule();
@@ -385,6 +396,15 @@ void Messenger::exit() {
     shutDown();
 }
 
+void Messenger::notePasswordKeeping(const PasswordKeeping& keeping) {
+    if (!keeping.noKeyring)
+        return;
+    // Said once, where the option is; it stays for the run.
+    passwordInFileNoted_ = true;
+    if (mainWindow_)
+        mainWindow_->showPasswordInFileNote();
+}
+
 void Messenger::shutDown() {
     if (ended_)
         return;
@@ -397,7 +417,7 @@ void Messenger::shutDown() {
                                                               : QString());
         settings_.AutoSignin = mainWindow_->chkAuto->isChecked();
     }
-    SaveSettings(*store_, settings_, engine_.demographic(), engine_.state());
+    SaveSettings(*store_, settings_, engine_.demographic(), engine_.state(), vault_.get());
     tray_->hide();
     emit finished();
 }

@@ -23,6 +23,8 @@ class QTimer;
 namespace quillo {
 
 class AboutBox;
+class PasswordVault;
+struct PasswordKeeping;
 class BuddyTree;
 class BulkDialog;
 class OptionDialog;
@@ -39,8 +41,10 @@ class TrayIcon;
 class Messenger final : public QObject {
     Q_OBJECT
 public:
-    // store: where the settings live (the user's own store in the program).
-    Messenger(std::unique_ptr<SettingsStore> store, Endpoints endpoints, QObject* parent = nullptr);
+    // store: where the settings live (the user's own store in the program). vault: where the
+    // remembered password is kept (the system keyring in the program); none: in the store.
+    Messenger(std::unique_ptr<SettingsStore> store, Endpoints endpoints,
+              std::unique_ptr<PasswordVault> vault = nullptr, QObject* parent = nullptr);
     ~Messenger() override;
 
     // Shows the splash and starts the start-up check.
@@ -82,9 +86,12 @@ private:
     void checkForUpdate();
     void openMakerPage(const QString& path);
     void shutDown();
+    void notePasswordKeeping(const PasswordKeeping& keeping);
 
     std::function<void(const QUrl&)> urlOpener_;
     std::unique_ptr<SettingsStore> store_;
+    std::unique_ptr<PasswordVault> vault_;
+    bool passwordInFileNoted_ = false; // no keyring answered: the password is in the store
     Settings settings_;
     LanguageFile languageFile_;
     LanguageStrings strings_;

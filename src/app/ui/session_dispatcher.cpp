@@ -83,12 +83,17 @@ void SessionDispatcher::StartSignIn() {
     engine_.state().Password.set(password);
     settings_.AutoSignin = window_.chkAuto->isChecked();
     settings_.RememberSignin = window_.chkremember->isChecked();
-    SaveSettings(store_, settings_, engine_.demographic(), engine_.state());
     if (!window_.chkremember->isChecked()) {
         window_.txtEmail->clear();
         window_.txtPassword->clear();
     }
     tree_.clearTree();
+    // Last: asking the keyring runs an event loop, and the sign-in's first reports must find
+    // the tree already cleared.
+    PasswordKeeping keeping;
+    SaveSettings(store_, settings_, engine_.demographic(), engine_.state(), vault_, &keeping);
+    if (keeping.noKeyring)
+        window_.showPasswordInFileNote();
 }
 
 void SessionDispatcher::onSignInRefused(SignInRefusal why) {

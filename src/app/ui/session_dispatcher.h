@@ -18,6 +18,7 @@ namespace quillo {
 class BuddyTree;
 class LanguageStrings;
 class MainWindow;
+class PasswordVault;
 class SessionEngine;
 class SettingsStore;
 struct Settings;
@@ -40,6 +41,8 @@ public:
 
     // Where error reports go (the maker's web host) and in which language file's name.
     void setErrorReports(Endpoints endpoints, QString currentLang);
+    // Where a remembered password goes when the Sign in button saves the settings.
+    void setPasswordVault(PasswordVault* vault) { vault_ = vault; }
 
 signals:
     // The tray's state: 0 offline, 1 online.
@@ -77,6 +80,7 @@ private:
     Endpoints reportEndpoints_;
     QString currentLang_;
     bool reportErrors_ = false;
+    PasswordVault* vault_ = nullptr;
 };
 
 } // namespace quillo
