@@ -219,7 +219,9 @@ HttpResponse HttpTransfer::perform(const HttpRequest& request) {
             aborted = true;
             break;
         }
-        curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+        // A registered transfer is woken by whatever cancels it, so it sleeps until curl itself
+        // has work (an answer, its own timers); one without a registry looks once a second.
+        curl_multi_poll(multi, nullptr, 0, request.interruption.registry ? 30000 : 1000, nullptr);
         if (abort_.exchange(false) || cancelled()) {
             aborted = true;
             break;

@@ -36,8 +36,10 @@ private:
     std::vector<HttpTransfer*> inFlight_;
 };
 
-// What may end a request before its answer: asked before it starts, whenever the registry wakes
-// it, and at least once a second. Asked on the thread that performs the request.
+// What may end a request before its answer: asked before it starts, and whenever the registry
+// wakes it (whoever cancels must wake the registry: a registered transfer does not look on its
+// own more often than every 30 seconds); without a registry, once a second. Asked on the thread
+// that performs the request.
 struct Interruption {
     TransferRegistry* registry = nullptr;
     std::function<bool()> cancelled;
