@@ -2,6 +2,7 @@
 
 #include "chat/history.h"
 #include "chat/poll_thread.h"
+#include "conversation/received_text.h"
 #include "conversation/text_codecs.h"
 #include "session/handover.h"
 #include "session/plain_requests.h"
@@ -198,6 +199,7 @@ void SessionEngine::startAttempt() {
         return;
     attemptRunning_ = true;
     ++sessionNumber_;
+    replayedThisSession_.clear();
     state_.Stopping = false;
     sender_.reset();
     SignInHooks hooks;
@@ -336,8 +338,20 @@ void SessionEngine::handleMessage(std::unique_ptr<TMSg> record) {
     message.time = record->Time;
     message.live = record->Live;
     message.replayed = record->Replayed;
-    if (message.conversation.isValid())
-        emit messageArrived(message);
+    if (!message.conversation.isValid())
+        return;
+    // A line that arrives while the history is replayed can come both ways, from the history
+    // and live on the new channel; the window shows it once. Only replayed lines are kept, so
+    // what is kept is bounded by the history's length.
+    if (!message.own) {
+        const QString key =
+            message.from.toText() + u'\n' + message.time + u'\n' + DecodeReceivedText(message.text);
+        if (message.replayed && !replayedThisSession_.insert(key).second)
+            return;
+        if (!message.replayed && replayedThisSession_.erase(key) > 0)
+            return;
+    }
+    emit messageArrived(message);
 }
 
 void SessionEngine::handleTypingNotice(ContactId from, bool typing) {

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 
 #include "chat/chat_message.h"
 #include "chat/send_message.h"
@@ -195,7 +196,8 @@ private:
     bool attemptRunning_ = false;            // its sign-in worker runs: its outcome is awaited
     bool attemptWaitsForWorkers_ = false;
     bool signOutWaitsForWorkers_ = false;
-    quint64 sessionNumber_ = 0;        // one per attempt
+    quint64 sessionNumber_ = 0;                       // one per attempt
+    std::unordered_set<QString> replayedThisSession_; // friends' replayed lines: sender, time, text
     QList<QThread*> sessionWorkers_;   // running; each leaves the list when it finishes
     QList<QPointer<QThread>> workers_; // every worker, for the end
 };
