@@ -339,3 +339,24 @@ TEST_F(EngineTest, AFailedConnectivityTestLeavesSignInPossible) {
     EXPECT_TRUE(engine->signIn(kAliceEmail, kAlicePassword)) << "nothing is left waiting";
     EXPECT_TRUE(waitUntil([&] { return seen.saw(QStringLiteral("signed_in")); }));
 }
+
+TEST_F(EngineTest, ALineInTheReplayedHistoryAndOnTheChannelIsHandedOnOnce) {
+    // The history is slow to answer, so a line that Zoë writes meanwhile is both in what the
+    // replay reads and waiting on the new channel.
+    fault({{"path", "/ajax/chat/history.php"}, {"action", "delay"}, {"ms", 700}});
+    auto engine = newEngine();
+    Observer seen(*engine);
+    ASSERT_TRUE(engine->signIn(kAliceEmail, kAlicePassword));
+    ASSERT_TRUE(waitUntil([&] { return seen.saw(QStringLiteral("buddy_list_loaded")); }));
+    standin_.control(QStringLiteral("act"),
+                     {{"as", kZoe}, {"send", QJsonObject{{"to", kAlice}, {"text", "both ways"}}}});
+    ASSERT_TRUE(pollHeld());
+    ASSERT_TRUE(waitUntil([&] {
+        return std::any_of(seen.messages.begin(), seen.messages.end(),
+                           [](const ChatMessage& m) { return m.text == u"both ways"; });
+    }));
+    waitUntil([] { return false; }, 1500ms); // a second copy would have come by now
+    const auto copies = std::count_if(seen.messages.begin(), seen.messages.end(),
+                                      [](const ChatMessage& m) { return m.text == u"both ways"; });
+    EXPECT_EQ(copies, 1);
+}
