@@ -142,7 +142,8 @@ TEST_F(SocialStandInTest, RecommendingKeepsTheWindowAliveWhileTheServiceTakesIts
     emit tree()->recommendRequested(ContactId::fromText(kZoe), QStringLiteral("Zoë Ångström"));
     ASSERT_TRUE(runUntil([&] { return !boxes_.isEmpty(); }, 10000));
     EXPECT_GE(clock.elapsed(), 1900) << "the answer was held";
-    EXPECT_LT(longestGap, 500) << "the user-interface thread waited for the network";
+    // A loaded test machine may stall the loop a little; the answer alone takes 2 s.
+    EXPECT_LT(longestGap, 1200) << "the user-interface thread waited for the network";
     EXPECT_EQ(boxes_.value(0), QStringLiteral("Message sent."));
 
     // A friend who left meanwhile.
