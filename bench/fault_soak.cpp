@@ -315,9 +315,10 @@ int main(int argc, char** argv) {
     std::printf("  reconnects asked for:            %lld\n",
                 static_cast<long long>(requests.size()));
     std::printf("  sign-ins:                        %d\n", signIns);
-    std::printf("  resident memory start/end:       %ld KiB / %ld KiB (%ld KiB before the heap gave "
-                "back what was freed)\n",
-                rssStart, rssEnd, rssPeak);
+    std::printf(
+        "  resident memory start/end:       %ld KiB / %ld KiB (%ld KiB before the heap gave "
+        "back what was freed)\n",
+        rssStart, rssEnd, rssPeak);
     std::printf("  CPU while idle:                  %.2f %%\n", idleCpuPercent);
     std::printf("  wake-ups per idle minute:        %.0f (all threads, long poll held 50 s)\n",
                 wakeUpsPerMinute);
