@@ -33,6 +33,11 @@ bool isIpv4(QStringView text) {
 bool isIpv6(QStringView text) {
     if (!text.contains(u':') || text.size() > 45)
         return false;
+    // A colon at either end belongs to a "::"; a single one there would leave a group out, and
+    // the count below cannot tell ":1:2:3:4:5:6:7:8" from eight groups.
+    if ((text.startsWith(u':') && !text.startsWith(u"::")) ||
+        (text.endsWith(u':') && !text.endsWith(u"::")))
+        return false;
     const qsizetype gap = text.indexOf(u"::");
     if (gap >= 0 && text.indexOf(u"::", gap + 1) >= 0)
         return false;
@@ -41,7 +46,7 @@ bool isIpv6(QStringView text) {
     for (qsizetype i = 0; i < groups.size(); ++i) {
         QStringView g = groups[i];
         if (g.isEmpty())
-            continue; // part of "::" (or a leading/trailing one, checked by the count below)
+            continue; // part of a "::"
         if (i == groups.size() - 1 && g.contains(u'.')) {
             if (!isIpv4(g))
                 return false;

@@ -35,6 +35,19 @@ bool isChannelName(QStringView name) {
     return true;
 }
 
+// The path of a channel address, already unescaped. The address goes out as the Referer of
+// every long poll: a line break in it would end that header and start another one, and a path
+// that does not start with "/" would run on into the host and name another one.
+bool isChannelPath(QStringView path) {
+    if (!path.isEmpty() && !path.startsWith(u'/'))
+        return false;
+    for (const QChar c : path) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void ParseTokens(const QString& page, SessionState& state) {
@@ -123,7 +136,10 @@ QString ChannelFromHomePage(const QString& page, const QString& baseDomain) {
     const auto host = cursor.upTo(u"\", ");
     if (!host || !isChannelName(*host))
         return {};
-    return QStringLiteral("http://0.") + *host + u'.' + baseDomain + unescapeSlashes(*path);
+    const QString plainPath = unescapeSlashes(*path);
+    if (!isChannelPath(plainPath))
+        return {};
+    return QStringLiteral("http://0.") + *host + u'.' + baseDomain + plainPath;
 }
 
 QString ChannelFromReconnect(const QString& answer, const QString& baseDomain,
@@ -133,9 +149,11 @@ QString ChannelFromReconnect(const QString& answer, const QString& baseDomain,
     if (cursor.cut(u"\"host\":\"", u"\"", name) != Cut::Found || !isChannelName(name))
         return {};
     QString path;
-    if (cursor.cut(u"\"path\":\"", u"\"", path) == Cut::Found)
-        state.ChannelUrl.set(QStringLiteral("http://0.") + name + u'.' + baseDomain +
-                             unescapeSlashes(path));
+    if (cursor.cut(u"\"path\":\"", u"\"", path) == Cut::Found) {
+        path = unescapeSlashes(path);
+        if (isChannelPath(path))
+            state.ChannelUrl.set(QStringLiteral("http://0.") + name + u'.' + baseDomain + path);
+    }
     return name;
 }
 

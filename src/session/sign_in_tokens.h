@@ -24,11 +24,11 @@ QString PhotosPageRedirect(const QString& page);
 QString PictureFromPhotosPage(const QString& page);
 
 // The channel frame address from the home page's script, or empty (also when its host is not
-// "channel" and digits).
+// "channel" and digits, or its path holds a control character or does not start with "/").
 QString ChannelFromHomePage(const QString& page, const QString& baseDomain);
 
 // The channel name of a reconnect answer, or empty when it is not "channel" and digits; sets
-// ChannelUrl when such a host and a path are both there.
+// ChannelUrl when such a host and a path are both there (a path as ChannelFromHomePage takes it).
 QString ChannelFromReconnect(const QString& answer, const QString& baseDomain, SessionState& state);
 
 // The logout link of the signed-in page ("&amp;" decoded), or empty.

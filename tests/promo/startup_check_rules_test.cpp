@@ -33,11 +33,13 @@ TEST(VersionCheck, NewerOnlyWhenTheDottedNumbersAreGreater) {
 
 TEST(VersionCheck, AddressesMustLookLikeAddresses) {
     for (const char* yes : {"127.0.0.1", "203.0.113.7", "::1", "2001:db8::7", "fe80::1:2:3:4",
-                            "::ffff:192.0.2.1", "1:2:3:4:5:6:7:8"})
+                            "::ffff:192.0.2.1", "1:2:3:4:5:6:7:8", "::", "1::", "1:2:3:4:5:6:7::"})
         EXPECT_TRUE(LooksLikeIpAddress(QString::fromLatin1(yes))) << yes;
     for (const char* no :
          {"", "256.1.1.1", "1.2.3", "1.2.3.4.5", "a.b.c.d", "1.2.3.4 ", "http://ipecho.test/x",
-          "1::2::3", "1:2:3:4:5:6:7:8:9", "12345::", "<html>"})
+          "1::2::3", "1:2:3:4:5:6:7:8:9", "12345::", "<html>",
+          // a single colon at either end leaves a group out
+          "::ffff:", ":1:2:3:4:5:6:7:8", "1:2:3:4:5:6:7:8:", ":1::", "1::2:", ":::"})
         EXPECT_FALSE(LooksLikeIpAddress(QString::fromLatin1(no))) << no;
 }
 

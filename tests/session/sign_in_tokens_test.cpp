@@ -179,6 +179,47 @@ TEST(SignInTokens, ChannelNameOnlyOfTheServiceForm) {
     }
 }
 
+// The channel address is the Referer of every long poll. A path with a line break would end
+// that header and add one of the page's choosing; a path that does not start with "/" would
+// run on into the host. Either counts as no address; the channel name still stands.
+TEST(SignInTokens, ChannelAddressOnlyWithAPlainPath) {
+    const struct {
+        const char* what;
+        QString path; // as the page writes it
+        QString address;
+    } cases[] = {
+        {"the service's path", QStringLiteral("\\/iframe\\/11"),
+         QStringLiteral("http://0.channel12.facebook.test/iframe/11")},
+        {"a query", QStringLiteral("\\/x?a=1&b=2"),
+         QStringLiteral("http://0.channel12.facebook.test/x?a=1&b=2")},
+        {"a header after a line break", QStringLiteral("\\/x\r\nX-Injected: 1"), QString()},
+        {"a bare line feed", QStringLiteral("\\/x\ny"), QString()},
+        {"a tab", QStringLiteral("\\/x\ty"), QString()},
+        {"a delete character", QStringLiteral("\\/x\u007f"), QString()},
+        {"a host after the channel's", QStringLiteral(".evil.test\\/x"), QString()},
+        {"a user part before another host", QStringLiteral("@evil.test\\/x"), QString()},
+        {"no path at all", QString(), QStringLiteral("http://0.channel12.facebook.test")},
+    };
+    const QString domain = QStringLiteral("facebook.test");
+    for (const auto& c : cases) {
+        const QString home = QStringLiteral("channelManager.iframeLoad(\"") + c.path +
+                             QStringLiteral("\", \"channel12\", true);");
+        EXPECT_EQ(ChannelFromHomePage(home, domain), c.address) << c.what;
+
+        SessionState state;
+        state.ChannelUrl.set(QStringLiteral("unchanged"));
+        const QString answer =
+            QStringLiteral(
+                "for (;;);{\"error\":0,\"payload\":{\"host\":\"channel12\",\"path\":\"") +
+            c.path + QStringLiteral("\",\"seq\":3}}");
+        EXPECT_EQ(ChannelFromReconnect(answer, domain, state), QStringLiteral("channel12"))
+            << c.what;
+        EXPECT_EQ(state.ChannelUrl.get(),
+                  c.address.isEmpty() ? QStringLiteral("unchanged") : c.address)
+            << c.what;
+    }
+}
+
 TEST(SignInTokens, LogoutLink) {
     EXPECT_EQ(LogoutLink(QStringLiteral("<li class=\"fb_menu\" id=\"fb_menu_logout\"><a "
                                         "href=\"http://w.test/logout.php?h=1&amp;t=2\">")),
