@@ -5,6 +5,7 @@
 #include <chrono>
 #include <deque>
 #include <exception>
+#include <optional>
 
 #include "chat/channel_answer.h"
 #include "session/http_layer.h"
@@ -93,11 +94,19 @@ private:
         return answer;
     }
 
-    void takeSeq(const QString& text) {
+    // A seq the service names, if it is one the loop can count on from: counting items on
+    // from a value near the top of the range would overflow.
+    static std::optional<qint64> seqFrom(const QString& text) {
         bool ok = false;
         const qint64 value = text.trimmed().toLongLong(&ok);
-        if (ok)
-            seq_ = value;
+        if (!ok || value < 0 || value > kLargestSeq)
+            return std::nullopt;
+        return value;
+    }
+
+    void takeSeq(const QString& text) {
+        if (const std::optional<qint64> value = seqFrom(text))
+            seq_ = *value;
     }
 
     // Hands over every item of a message answer; false when the answer carries none.
@@ -193,15 +202,14 @@ private:
         if (reply.contains(homeRedirect))
             return Step::Continue;
 
-        bool ok = false;
-        const qint64 newSeq = SeqOf(reply).trimmed().toLongLong(&ok);
-        if (!ok) {
+        const std::optional<qint64> newSeq = seqFrom(SeqOf(reply));
+        if (!newSeq) {
             endSession(2); // an answer we cannot read leaves no channel to poll
             return Step::End;
         }
         // Never forward past what this loop has seen: the items between would be lost. Going
         // back is safe, since a message handed over once is not handed over again.
-        seq_ = std::min(seq_, newSeq);
+        seq_ = std::min(seq_, *newSeq);
         state_.ChannelName.set(ChannelFromReconnect(reply, http_.endpoints().baseDomain, state_));
         if (!state_.ChannelName.get().isEmpty() || state_.ReconnectCount < 2)
             return Step::Continue;
@@ -218,6 +226,7 @@ private:
     SessionState& state_;
     HttpLayer& http_;
     const HttpLayer::ChannelClient channel_; // this session's, for the whole loop
+    static constexpr qint64 kLargestSeq = qint64(1) << 53;
     qint64 seq_ = 0;
     DeliveredMessages delivered_;
 };

@@ -341,3 +341,19 @@ TEST_F(SessionTest, AReconnectNeverSkipsMessagesThatWaitOnTheChannel) {
     EXPECT_EQ(texts(), (QStringList{"one", "two", "three"}));
     EXPECT_EQ(standin_.requests(QStringLiteral("path=/ajax/presence/reconnect.php")).size(), 1);
 }
+
+TEST_F(SessionTest, ASeqAtTheTopOfTheRangeIsNotCountedOn) {
+    startPoll();
+    ASSERT_TRUE(standin_.waitForHeldPolls(1));
+    // The poll after the next answer gets a seq from which counting items on would overflow.
+    fault({{"path", "/x/*"},
+           {"action", "body"},
+           {"body", "{\"seq\":9223372036854775807}"},
+           {"count", 1}});
+    say(kZoe, QStringLiteral("one"));
+    ASSERT_TRUE(sink_.waitFor([](const RecordingSink& s) { return s.messages().size() == 1; }));
+    std::this_thread::sleep_for(300ms);
+    say(kZoe, QStringLiteral("two"));
+    ASSERT_TRUE(sink_.waitFor([](const RecordingSink& s) { return s.messages().size() == 2; }));
+    EXPECT_EQ(channelPollsFor(QStringLiteral("=9223372036854775807")), 0);
+}
