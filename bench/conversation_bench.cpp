@@ -48,6 +48,7 @@
 #include "conversation/ui/chat_tab.h"
 #include "conversation/ui/chat_window.h"
 #include "conversation/ui/conversation_view.h"
+#include "event_loop_wait.h"
 #include "harness/demo_accounts.h"
 #include "harness/standin_process.h"
 #include "platform/memory_settings_store.h"
@@ -187,27 +188,6 @@ void Rewrite(benchmark::State& state) {
         state.SkipWithError("the rewritten document lacks the last block");
 }
 BENCHMARK(Rewrite)->Arg(10000)->Iterations(5)->Unit(benchmark::kMillisecond);
-
-// Runs the GUI thread's event loop until done() holds or timeoutMs passes.
-bool runUntil(const std::function<bool()>& done, int timeoutMs) {
-    if (done())
-        return true;
-    QEventLoop loop;
-    QTimer check;
-    check.setInterval(2);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    check.start();
-    loop.exec();
-    return done();
-}
-
-void runFor(int ms) {
-    runUntil([] { return false; }, ms);
-}
 
 // Makes zoe's control requests on a thread of its own: a request blocks until the service has
 // queued the line, and the GUI thread must keep turning meanwhile to show it.

@@ -42,6 +42,7 @@
 #include "app/ui/messenger.h"
 #include "contacts/buddy_thread.h"
 #include "contacts/ui/buddy_tree.h"
+#include "event_loop_wait.h"
 #include "harness/standin_process.h"
 #include "platform/memory_settings_store.h"
 #include "prefs/settings.h"
@@ -71,28 +72,6 @@ QElapsedTimer& runClock() {
 }
 qint64 now() {
     return runClock().nsecsElapsed();
-}
-
-// Runs the GUI thread's event loop (as QApplication::exec would) until done() holds or
-// timeoutMs passes. A sleeping poll would itself delay the GUI thread, so the loop waits.
-bool runUntil(const std::function<bool()>& done, int timeoutMs) {
-    if (done())
-        return true;
-    QEventLoop loop;
-    QTimer check;
-    check.setInterval(2);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    check.start();
-    loop.exec();
-    return done();
-}
-
-void runFor(int ms) {
-    runUntil([] { return false; }, ms);
 }
 
 // A 1 ms precise timer on the GUI thread; its worst lateness is the longest the thread was
