@@ -15,6 +15,7 @@
 #include "console/console_front_end.h"
 #include "platform/folders.h"
 #include "session/endpoints.h"
+#include "session/handover.h"
 
 using namespace quillo;
 
@@ -78,11 +79,11 @@ int main(int argc, char** argv) {
     std::thread([&frontEnd] {
         std::string line;
         while (std::getline(std::cin, line)) {
-            QMetaObject::invokeMethod(&frontEnd, [&frontEnd, text = QString::fromStdString(line)] {
+            RunOnThreadOf(&frontEnd, [&frontEnd, text = QString::fromStdString(line)] {
                 frontEnd.handleLine(text);
             });
         }
-        QMetaObject::invokeMethod(&frontEnd, [&frontEnd] { frontEnd.inputClosed(); });
+        RunOnThreadOf(&frontEnd, [&frontEnd] { frontEnd.inputClosed(); });
     }).detach();
 
     frontEnd.start();

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "session/endpoints.h"
+#include "session/handover.h"
 
 namespace quillo {
 
@@ -110,21 +111,29 @@ void HttpTransfer::wake() {
     curl_multi_wakeup(handles_->multi);
 }
 
+// The marks restate the order the lock gives: the ThreadSanitizer runtime of GCC 12 loses it for
+// this lock when the long poll and the other requests share the registry.
 void TransferRegistry::add(HttpTransfer* transfer) {
     std::lock_guard lock(mutex_);
+    TakeOver(this);
     inFlight_.push_back(transfer);
+    HandOver(this);
 }
 
 void TransferRegistry::remove(HttpTransfer* transfer) {
     std::lock_guard lock(mutex_);
+    TakeOver(this);
     std::erase(inFlight_, transfer);
+    HandOver(this);
 }
 
 void TransferRegistry::wakeAll() {
     // Under the lock: a registered transfer cannot finish and go away while it is woken.
     std::lock_guard lock(mutex_);
+    TakeOver(this);
     for (HttpTransfer* transfer : inFlight_)
         transfer->wake();
+    HandOver(this);
 }
 
 namespace {

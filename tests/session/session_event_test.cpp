@@ -1,7 +1,9 @@
 #include <QCoreApplication>
 #include <QSet>
 #include <QThread>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 #include <vector>
 
 #include "session/queued_event_sink.h"
@@ -68,7 +70,8 @@ TEST(QueuedEventSink, WorkerEventsArriveInOrderOnTheFrontEndThread) {
     QueuedEventSink sink(handler);
     std::vector<QString> seenBeforeReturn;
 
-    QThread* worker = QThread::create([&] {
+    std::atomic<bool> workerDone{false};
+    std::thread worker([&] {
         sink.postEvent(SessionEventName::SignedIn);
         sink.postEvent(2, 0);
         for (int i = 0; i < 3; ++i) {
@@ -78,12 +81,11 @@ TEST(QueuedEventSink, WorkerEventsArriveInOrderOnTheFrontEndThread) {
             // A sent record has been handled by the time the call returns.
             seenBeforeReturn.push_back(handler.texts.empty() ? QString() : handler.texts.back());
         }
+        workerDone = true;
     });
-    worker->start();
-    while (!worker->isFinished())
+    while (!workerDone)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    worker->wait();
-    delete worker;
+    worker.join();
     QCoreApplication::processEvents();
 
     EXPECT_EQ(handler.events, (std::vector<std::pair<int, int>>{{1, 1}, {2, 0}}));
