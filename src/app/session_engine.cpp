@@ -341,15 +341,22 @@ void SessionEngine::handleMessage(std::unique_ptr<TMSg> record) {
     if (!message.conversation.isValid())
         return;
     // A line that arrives while the history is replayed can come both ways, from the history
-    // and live on the new channel; the window shows it once. Only replayed lines are kept, so
-    // what is kept is bounded by the history's length.
+    // and live on the new channel; the window shows it once. Only the last replayed lines of
+    // each conversation are kept: the service may hold a history of any length, and only its
+    // end can still arrive.
     if (!message.own) {
-        const QString key =
-            message.from.toText() + u'\n' + message.time + u'\n' + DecodeReceivedText(message.text);
-        if (message.replayed && !replayedThisSession_.insert(key).second)
+        const QString key = message.time + u'\n' + DecodeReceivedText(message.text);
+        const QString friendId = message.from.toText();
+        if (message.replayed) {
+            auto kept = replayedThisSession_.find(friendId);
+            if (kept == replayedThisSession_.end())
+                kept = replayedThisSession_.insert(friendId, RecentKeys(kReplayedLinesKept));
+            if (!kept->insert(key))
+                return;
+        } else if (const auto kept = replayedThisSession_.find(friendId);
+                   kept != replayedThisSession_.end() && kept->erase(key)) {
             return;
-        if (!message.replayed && replayedThisSession_.erase(key) > 0)
-            return;
+        }
     }
     emit messageArrived(message);
 }

@@ -12,6 +12,7 @@
 // arrive one at a time and in order. Destroying the engine ends every request in flight and
 // waits for the workers, which end at once; it does not sign out of the service.
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -19,7 +20,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <unordered_set>
 
 #include "chat/chat_message.h"
 #include "chat/send_message.h"
@@ -32,6 +32,7 @@
 #include "promo/startup_check.h"
 #include "session/http_layer.h"
 #include "session/queued_event_sink.h"
+#include "session/recent_keys.h"
 #include "session/session_state.h"
 #include "session/task_thread.h"
 #include "social/bulk_send.h"
@@ -196,8 +197,11 @@ private:
     bool attemptRunning_ = false;            // its sign-in worker runs: its outcome is awaited
     bool attemptWaitsForWorkers_ = false;
     bool signOutWaitsForWorkers_ = false;
-    quint64 sessionNumber_ = 0;                       // one per attempt
-    std::unordered_set<QString> replayedThisSession_; // friends' replayed lines: sender, time, text
+    quint64 sessionNumber_ = 0; // one per attempt
+    // Friends' replayed lines (time, text), per friend: the end of each conversation, far more
+    // than the few hundred items a new channel can hand out again.
+    static constexpr qsizetype kReplayedLinesKept = 1024;
+    QHash<QString, RecentKeys> replayedThisSession_;
     QList<QThread*> sessionWorkers_;   // running; each leaves the list when it finishes
     QList<QPointer<QThread>> workers_; // every worker, for the end
 };

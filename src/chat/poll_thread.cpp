@@ -1,14 +1,13 @@
 #include "chat/poll_thread.h"
 
 #include <QRandomGenerator>
-#include <QSet>
 #include <chrono>
-#include <deque>
 #include <exception>
 #include <optional>
 
 #include "chat/channel_answer.h"
 #include "session/http_layer.h"
+#include "session/recent_keys.h"
 #include "session/session_event.h"
 #include "session/session_state.h"
 #include "session/sign_in_tokens.h"
@@ -17,29 +16,6 @@
 namespace quillo {
 
 namespace {
-
-// Remembers the messages already handed over, so that a message the service delivers again
-// (after a reconnect, say) is shown once. Bounded: the oldest keys are forgotten first.
-class DeliveredMessages {
-public:
-    // True the first time a key is seen.
-    bool firstTime(const QString& key) {
-        if (seen_.contains(key))
-            return false;
-        seen_.insert(key);
-        order_.push_back(key);
-        if (order_.size() > kCapacity) {
-            seen_.remove(order_.front());
-            order_.pop_front();
-        }
-        return true;
-    }
-
-private:
-    static constexpr size_t kCapacity = 4096;
-    QSet<QString> seen_;
-    std::deque<QString> order_;
-};
 
 class PollLoop {
 public:
@@ -142,7 +118,7 @@ private:
         const QString key = item.messageId.isEmpty()
                                 ? record->FromId + u'\n' + record->Time + u'\n' + record->Text
                                 : item.messageId;
-        if (!delivered_.firstTime(key))
+        if (!delivered_.insert(key))
             return;
         if (SessionEventSink* mainWindow = state_.MainWindow.load())
             mainWindow->sendMessage(std::move(record));
@@ -228,7 +204,9 @@ private:
     const HttpLayer::ChannelClient channel_; // this session's, for the whole loop
     static constexpr qint64 kLargestSeq = qint64(1) << 53;
     qint64 seq_ = 0;
-    DeliveredMessages delivered_;
+    // The messages already handed over: one the service delivers again (after a reconnect,
+    // say) is shown once.
+    RecentKeys delivered_;
 };
 
 } // namespace
