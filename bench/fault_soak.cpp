@@ -30,6 +30,7 @@
 #include "app/session_engine.h"
 #include "harness/demo_accounts.h"
 #include "harness/standin_process.h"
+#include "platform/heap_tuning.h"
 
 using namespace quillo;
 using namespace quillo::test;
@@ -115,6 +116,7 @@ QList<std::pair<QString, QJsonObject>> faultKinds() {
 } // namespace
 
 int main(int argc, char** argv) {
+    KeepLargeBuffersOutOfTheHeap(); // as the programs do
     QCoreApplication app(argc, argv);
     const int messages = argc > 1 ? std::max(1, atoi(argv[1])) : 10000;
     const QStringList kinds = argc > 2 ? QString::fromLocal8Bit(argv[2]).split(u',')

@@ -6,6 +6,7 @@
 #include "app/ui/skin.h"
 #include "desktop/ui/desktop_pictures.h"
 #include "platform/folders.h"
+#include "platform/heap_tuning.h"
 #include "platform/keychain/keychain_password_vault.h"
 #include "platform/settings_store.h"
 #include "platform/single_instance.h"
@@ -14,6 +15,7 @@
 using namespace quillo;
 
 int main(int argc, char** argv) {
+    KeepLargeBuffersOutOfTheHeap();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillo for Facebook"));
     const SingleInstance instance;

@@ -14,6 +14,7 @@
 
 #include "console/console_front_end.h"
 #include "platform/folders.h"
+#include "platform/heap_tuning.h"
 #include "session/endpoints.h"
 #include "session/handover.h"
 
@@ -31,6 +32,7 @@ QString firstLineOf(const QString& path) {
 } // namespace
 
 int main(int argc, char** argv) {
+    KeepLargeBuffersOutOfTheHeap();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillo-console"));
 
