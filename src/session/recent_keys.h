@@ -39,11 +39,6 @@ public:
     // The entries of the order kept, erased keys' included: at most twice the capacity, plus one.
     qsizetype entriesHeld() const { return qsizetype(order_.size()); }
 
-    void clear() {
-        serials_.clear();
-        order_.clear();
-    }
-
 private:
     bool isCurrent(const QString& key, quint64 serial) const {
         const auto found = serials_.constFind(key);
