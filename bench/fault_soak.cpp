@@ -39,6 +39,7 @@ namespace {
 
 const QString kAliceEmail = QStringLiteral("alice@quillo.test");
 constexpr int kHoldMs = 1500;
+constexpr int kLargestBurst = 16; // messages a friend sends at once
 
 // Runs the event loop until check holds or the time is up.
 bool pump(const std::function<bool()>& check, int timeoutMs) {
@@ -137,21 +138,25 @@ int main(int argc, char** argv) {
     engine.setReplayHistory(true);
 
     // Kept in tables made before memory is first measured, so that what grows is the engine's.
-    // A message "soak-B #I" is entry B * 16 + I - 1 (a burst has 1 to 16).
-    const auto slotOf = [messages](const QString& text) -> qsizetype {
+    // A message "soak-B #I" has the entry of its burst B and place I in it.
+    const auto slotFor = [](int burst, int index) {
+        return qsizetype(burst) * kLargestBurst + index - 1;
+    };
+    const auto slotOf = [messages, &slotFor](const QString& text) -> qsizetype {
         const QStringList parts = text.mid(5).split(QStringLiteral(" #"));
         bool burstOk = false;
         bool indexOk = false;
         const int burst = parts.value(0).toInt(&burstOk);
         const int index = parts.value(1).toInt(&indexOk);
         if (parts.size() != 2 || !burstOk || !indexOk || burst < 0 || burst >= messages ||
-            index < 1 || index > 16)
+            index < 1 || index > kLargestBurst)
             return -1;
-        return qsizetype(burst) * 16 + index - 1;
+        return slotFor(burst, index);
     };
-    std::vector<quint8> shownEver(size_t(messages) * 16);      // shown at all, live or replayed
-    std::vector<quint8> shownInSession(size_t(messages) * 16); // shown since the last sign-in
-    std::vector<quint8> shownTwice(size_t(messages) * 16);     // more than once within one session
+    const size_t slotCount = size_t(messages) * kLargestBurst;
+    std::vector<quint8> shownEver(slotCount);      // shown at all, live or replayed
+    std::vector<quint8> shownInSession(slotCount); // shown since the last sign-in
+    std::vector<quint8> shownTwice(slotCount);     // more than once within one session
     int received = 0;
     int twice = 0;
     int unknown = 0;    // a text that is no message of the soak's
@@ -248,7 +253,7 @@ int main(int argc, char** argv) {
                 standin.control(QStringLiteral("act"),
                                 {{"as", kAlice.toLongLong()}, {"expire", true}});
             }
-            const int count = std::min(messages - sent, 1 + int(random.bounded(16)));
+            const int count = std::min(messages - sent, 1 + int(random.bounded(kLargestBurst)));
             const QString from = friends[burst % friends.size()];
             const QJsonDocument answer = standin.control(
                 QStringLiteral("act"),
@@ -298,7 +303,7 @@ int main(int argc, char** argv) {
     int deliveredAway = 0;
     for (const Burst& b : std::as_const(bursts)) {
         for (int i = 1; i <= b.count; ++i) {
-            const bool in = shownEver[size_t(b.number) * 16 + i - 1];
+            const bool in = shownEver[slotFor(b.number, i)];
             if (b.alive && !in)
                 ++lost;
             if (!b.alive && in)
