@@ -7,6 +7,11 @@
 //  - Rewrite/10000: what appending replaced: the whole document read back from the view, the
 //    block added to its end as text and everything set again, on a view of 10,000 messages,
 //    laid out and settled the same way.
+//  - WorstMessage/0, WorstMessage/1: the longest message a view shows whole, made of nothing
+//    but emoticon codes (0), of line breaks (1), or of lines of codes (2), from its text to a
+//    settled view: formatted as the chat window formats it (cut, pictures, markers), appended, laid
+//    out and painted. This is what one hostile message costs the GUI thread; the aim is at most 50
+//    ms.
 //  - Arrival to view: the program's own wiring (a Messenger signed in as alice against the
 //    stand-in with the demo data) while zoe sends 1,000 messages through the stand-in's control
 //    interface, one after the other: from the moment the control request is sent until the
@@ -45,6 +50,7 @@
 #include "conversation/emoticons.h"
 #include "conversation/message_block.h"
 #include "conversation/message_html.h"
+#include "conversation/shown_text.h"
 #include "conversation/ui/chat_tab.h"
 #include "conversation/ui/chat_window.h"
 #include "conversation/ui/conversation_view.h"
@@ -188,6 +194,30 @@ void Rewrite(benchmark::State& state) {
         state.SkipWithError("the rewritten document lacks the last block");
 }
 BENCHMARK(Rewrite)->Arg(10000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+QString worstMessage(int kind) {
+    const QString piece = kind == 0   ? QStringLiteral(":) ")
+                          : kind == 1 ? QStringLiteral("\n")
+                                      : QStringLiteral(":) ").repeated(12) + u'\n';
+    return piece.repeated(kLongestShownMessage / piece.size() + 1);
+}
+
+void WorstMessage(benchmark::State& state) {
+    const QString text = worstMessage(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        ConversationView view(emoticonFolderUrl());
+        view.resize(560, 360);
+        view.show();
+        view.appendBlock(MessageViewBlock(kOtherPartyColor, QStringLiteral("Zo\\u00eb"), QString(),
+                                          ViewMessageBodyHtml(text, emoticonFolderUrl())),
+                         true);
+        settle(view);
+        view.repaint();
+        if (!view.toPlainText().contains(QStringLiteral("more characters")))
+            state.SkipWithError("the worst message was not cut");
+    }
+}
+BENCHMARK(WorstMessage)->Arg(0)->Arg(1)->Arg(2)->Iterations(10)->Unit(benchmark::kMillisecond);
 
 // Makes zoe's control requests on a thread of its own: a request blocks until the service has
 // queued the line, and the GUI thread must keep turning meanwhile to show it.
@@ -445,6 +475,12 @@ int main(int argc, char** argv) {
                "within 1.5");
     printRatio("Rewrite/10000 / Append/10000", rewrite, large,
                rewrite && large && *rewrite / *large >= 50, "at least 50");
+
+    for (const char* worst : {"WorstMessage/0", "WorstMessage/1", "WorstMessage/2"}) {
+        const std::optional<double> cost = figureOf(reporter, worst);
+        std::printf("%s: %.3f ms (aim: at most 50 ms) %s\n", worst, cost.value_or(-1),
+                    cost && *cost <= 50 ? "PASS" : "MISS");
+    }
 
     const ArrivalFigures arrivals = measureArrivals();
     if (!arrivals.problem.isEmpty()) {

@@ -4,10 +4,12 @@
 #include "chat/poll_thread.h"
 #include "conversation/received_text.h"
 #include "conversation/text_codecs.h"
+#include "session/answer_limits.h"
 #include "session/handover.h"
 #include "session/plain_requests.h"
 #include "session/sign_in.h"
 #include "session/sign_out.h"
+#include "session/worker_guard.h"
 
 namespace quillo {
 
@@ -24,7 +26,13 @@ SessionEngine::SessionEngine(Endpoints endpoints, const LanguageStrings& strings
               // The check runs on a worker; the report belongs on this thread.
               deliverHere([this, newVersion] { emit startupCheckDone(newVersion); });
           },
-          http_.exitInterruption()) {}
+          http_.exitInterruption())
+    , pictures_([this](const QString& url) {
+        QByteArray bytes;
+        FetchImage(http_.endpoints(), url, http_.endpoints().rootUrl(), bytes,
+                   answer_limits::kProfilePicture, http_.exitInterruption());
+        return bytes;
+    }) {}
 
 SessionEngine::~SessionEngine() {
     // Nothing reaches the front end any more, every request ends now, and no new one starts.
@@ -33,6 +41,7 @@ SessionEngine::~SessionEngine() {
     state_.CancelSignIn = true;
     bannerStop_ = true;
     http_.ShutDown();
+    pictures_.stop(); // their downloads have just ended
     senderThread_.stop([this] { sink_.releaseWaitingWorkers(); });
     for (const QPointer<QThread>& worker : std::as_const(workers_))
         waitForWorker(worker);
@@ -72,7 +81,8 @@ QThread* SessionEngine::startThread(std::function<void()> body) {
     // it ended (its finished slots, waitForWorker).
     auto self = std::make_shared<const void*>(nullptr);
     QThread* thread = QThread::create([body = std::move(body), self] {
-        body();
+        // A worker that throws has failed; what it left unset counts as its operation's failure.
+        runGuarded("a worker", body);
         HandOver(*self);
     });
     *self = thread;
@@ -207,7 +217,12 @@ void SessionEngine::startAttempt() {
     hooks.showPicture = [this](const QString& url) {
         deliverHere([this, url] { emit pictureFound(url); });
     };
-    runWorker([this, hooks = std::move(hooks)] { SignInThread(state_, http_, &sink_, hooks); });
+    runWorker([this, hooks = std::move(hooks)] {
+        // The attempt's one outcome must come: one that broke down failed. A second outcome,
+        // should the first have gone out already, finds the attempt over and changes nothing.
+        if (!runGuarded("the sign-in", [&] { SignInThread(state_, http_, &sink_, hooks); }))
+            sink_.postEvent(SessionEventName::LoginFailed);
+    });
 }
 
 void SessionEngine::cancelSignIn() {
@@ -399,7 +414,8 @@ void SessionEngine::continueSignOut() {
 
 void SessionEngine::sendMessage(ContactId to, const QString& text) {
     senderThread_.post([this, to, text] {
-        const SendOutcome outcome = sender_.send(to.toText(), text);
+        SendOutcome outcome = SendOutcome::NotSent;
+        runGuarded("sending a message", [&] { outcome = sender_.send(to.toText(), text); });
         deliverHere([this, to, text, outcome] { emit messageSent(to, text, outcome); });
     });
 }
@@ -407,7 +423,9 @@ void SessionEngine::sendMessage(ContactId to, const QString& text) {
 void SessionEngine::recommend(ContactId to, const QString& text, QObject* context,
                               std::function<void(SendOutcome)> done) {
     senderThread_.post([this, to, text, done = forContext(context, std::move(done))] {
-        const SendOutcome outcome = RecommendToBuddy(http_, state_, to.toText(), text);
+        SendOutcome outcome = SendOutcome::NotSent;
+        runGuarded("the recommendation",
+                   [&] { outcome = RecommendToBuddy(http_, state_, to.toText(), text); });
         deliverHere([done, outcome] { done(outcome); });
     });
 }
@@ -420,22 +438,18 @@ void SessionEngine::clearHistory(ContactId with, QObject* context, std::function
 
 void SessionEngine::checkForUpdate(QObject* context,
                                    std::function<void(StartupCheck::UpdateAnswer, QString)> done) {
-    auto answer = std::make_shared<StartupCheck::UpdateAnswer>();
+    // What a check that broke down leaves: no download to offer.
+    auto answer =
+        std::make_shared<StartupCheck::UpdateAnswer>(StartupCheck::UpdateAnswer::NoNewVersion);
     runWorker([this, answer] { *answer = startupCheck_.CheckForUpdate(); },
               [this, done = forContext(context, std::move(done)), answer] {
                   done(*answer, startupCheck_.remoteVersion());
               });
 }
 
-void SessionEngine::fetchPicture(const QString& url, QObject* context,
-                                 std::function<void(QByteArray)> done) {
-    auto picture = std::make_shared<QByteArray>();
-    runWorker(
-        [this, url, picture] {
-            FetchImage(http_.endpoints(), url, http_.endpoints().rootUrl(), *picture,
-                       http_.exitInterruption());
-        },
-        [done = forContext(context, std::move(done)), picture] { done(*picture); });
+void SessionEngine::fetchPicture(const QString& url, QSize shownSize, QObject* context,
+                                 std::function<void(QVariant)> done) {
+    pictures_.load(url, shownSize, context, std::move(done));
 }
 
 void SessionEngine::sendToMany(BulkJob job, QObject* context, BulkReports reports,

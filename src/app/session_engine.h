@@ -10,7 +10,8 @@
 // emitted there, and every completion callback runs there, only while its context object
 // lives. messageArrived is emitted while the worker that read the message waits, so messages
 // arrive one at a time and in order. Destroying the engine ends every request in flight and
-// waits for the workers, which end at once; it does not sign out of the service.
+// waits for the workers, which end at once; it does not sign out of the service. A worker that
+// throws (runGuarded) ends alone, and its operation counts as failed.
 
 #include <QHash>
 #include <QList>
@@ -21,6 +22,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/picture_loader.h"
 #include "chat/chat_message.h"
 #include "chat/send_message.h"
 #include "contacts/buddy_entry.h"
@@ -109,9 +111,15 @@ public:
     void enableBanners(BannerDecoder decode) { bannerDecoder_ = std::move(decode); }
     void startBanners();
 
-    // A picture's bytes (the user's own, a friend's), fetched on a worker; empty on failure.
-    void fetchPicture(const QString& url, QObject* context,
-                      std::function<void(QByteArray picture)> done);
+    // Pictures of remote parties (the user's own, a friend's): decode makes the shown picture of
+    // a picture's bytes at the size it is shown (the window layer's own kind of picture), on a
+    // picture worker. Without this call no picture is fetched.
+    void enablePictures(PictureDecoder decode) { pictures_.setDecoder(std::move(decode)); }
+    // A picture fetched and decoded for shownSize on the picture workers (a few, shared by every
+    // caller; PictureLoader); done gets the decoder's result, empty on failure, while context
+    // lives. The same address and size asked for while in flight share one fetch.
+    void fetchPicture(const QString& url, QSize shownSize, QObject* context,
+                      std::function<void(QVariant picture)> done);
     // The "chatting with friends" status, when the user sends from one of tabCount tabs.
     void postChattingStatus(int tabCount);
     // Wall posts or private messages to several friends, on a worker of its own (a second call
@@ -180,6 +188,7 @@ private:
     ChatSender sender_;
     StartupCheck startupCheck_;
     TaskThread senderThread_{QStringLiteral("quillo-sender")};
+    PictureLoader pictures_;
 
     BannerDecoder bannerDecoder_;
     WaitableFlag bannerStop_; // the program ends: the banner worker's waits end at once

@@ -125,6 +125,7 @@ QString ApplyEmoticons(const QString& html, const QString& folderUrl) {
     out.reserve(html.size());
     const qsizetype n = html.size();
     qsizetype copied = 0;
+    int picturesLeft = kMostEmoticonPictures;
     for (qsizetype at = 0; at < n;) {
         const char16_t first = html[at].unicode();
         const quint32 candidates = first < 128 ? starts[first] : 0;
@@ -137,6 +138,13 @@ QString ApplyEmoticons(const QString& html, const QString& folderUrl) {
             ++at;
             continue;
         }
+        const bool picture = !kRows[matched].image.isEmpty();
+        if (picture && picturesLeft == 0) {
+            at += kRows[matched].code.size(); // the code stays as typed, as a whole
+            continue;
+        }
+        if (picture)
+            --picturesLeft;
         out.append(QStringView(html).sliced(copied, at - copied));
         out.append(elements[static_cast<std::size_t>(matched)]);
         at += kRows[matched].code.size();

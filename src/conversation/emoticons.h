@@ -23,8 +23,13 @@ std::span<const EmoticonRow> EmoticonTable();
 // a separator is added when the folder does not end in one.
 QString EmoticonFolderUrl(const QString& programFolder);
 
+// At most this many pictures in one message: each is laid out on its own, and a message made
+// of nothing but codes would otherwise freeze the window that shows it.
+inline constexpr int kMostEmoticonPictures = 200;
+
 // Every code replaced, the earlier row first where codes overlap; a code becomes
-// <img src="FOLDER/refN.png"></img>. `html` is message text already escaped for the view, so
+// <img src="FOLDER/refN.png"></img>. Past kMostEmoticonPictures pictures, the codes stay as
+// typed. `html` is message text already escaped for the view, so
 // the codes with "&gt;", "&lt;" and "&circ;" are the forms that match typed "<", ">" and "^",
 // and no code is ever taken from the markup of a picture placed before it. Linear time.
 QString ApplyEmoticons(const QString& html, const QString& folderUrl);

@@ -3,6 +3,7 @@
 #include "conversation/character_references.h"
 #include "conversation/message_html.h"
 #include "conversation/message_time.h"
+#include "conversation/shown_text.h"
 #include "conversation/text_codecs.h"
 
 namespace quillo {
@@ -21,7 +22,7 @@ QString ColorToHtml(quint32 rgb) {
 }
 
 QString SenderNameHtml(const QString& escapedName) {
-    return EscapeForView(DecodeCharacterReferences(DecodeUnicodeEscapes(escapedName)));
+    return EscapeForView(ShownName(DecodeCharacterReferences(DecodeUnicodeEscapes(escapedName))));
 }
 
 QString ViewMessageHeader(const QString& escapedName, const QString& timeStamp) {

@@ -15,8 +15,9 @@ inline constexpr quint32 kOtherPartyColor = 0x0000FF; // blue
 // "#" and red, green and blue as two upper-case hexadecimal digits each: "#800000".
 QString ColorToHtml(quint32 rgb);
 
-// The sender's name (escaped as the service sends it) as view HTML: decoded, then escaped, so
-// a name cannot form an element either.
+// The sender's name (escaped as the service sends it) as view HTML: decoded, bounded as
+// ShownName bounds it (no direction override runs on into the message), then escaped, so a
+// name cannot form an element either.
 QString SenderNameHtml(const QString& escapedName);
 
 // name + " (" + time + "):", or name + ":" when the stamp is empty or not a number.

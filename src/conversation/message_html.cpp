@@ -3,6 +3,7 @@
 #include "conversation/emoticons.h"
 #include "conversation/markup.h"
 #include "conversation/received_text.h"
+#include "conversation/shown_text.h"
 
 namespace quillo {
 
@@ -51,6 +52,16 @@ QString EscapeForView(const QString& text) {
 
 QString MessageBodyHtml(const QString& text, const QString& folderUrl) {
     return MarkupToHtml(ApplyEmoticons(EscapeForView(text) + u' ', folderUrl));
+}
+
+QString ViewMessageBodyHtml(const QString& text, const QString& folderUrl) {
+    const ShownMessage shown = ShownMessageText(text);
+    QString html = MessageBodyHtml(shown.text, folderUrl);
+    if (shown.hiddenCharacters > 0) {
+        html += QStringLiteral("<Br><i>") +
+                EscapeForView(MessageCutNotice(shown.hiddenCharacters)) + QStringLiteral("</i>");
+    }
+    return html;
 }
 
 QString ReceivedMessageHtml(const QString& escaped, const QString& folderUrl) {

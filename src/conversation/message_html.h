@@ -17,6 +17,11 @@ QString EscapeForView(const QString& text);
 // still ends in its space), emoticons applied with the pictures in `folderUrl`, markers shown.
 QString MessageBodyHtml(const QString& text, const QString& folderUrl);
 
+// MessageBodyHtml of what the view shows of a message: a text beyond kLongestShownMessage
+// characters is cut there and followed by a line that says so (the log gets MessageBodyHtml of
+// the whole text).
+QString ViewMessageBodyHtml(const QString& text, const QString& folderUrl);
+
 // A received body in the service's escaped form, as DecodeReceivedText reads it.
 QString ReceivedMessageHtml(const QString& escaped, const QString& folderUrl);
 

@@ -4,8 +4,10 @@
 #include <chrono>
 
 #include "promo/banners.h"
+#include "session/answer_limits.h"
 #include "session/endpoints.h"
 #include "session/plain_requests.h"
+#include "session/worker_guard.h"
 
 namespace quillo {
 
@@ -50,13 +52,23 @@ BannerSources MakerBannerSources(const Endpoints& endpoints, const WaitableFlag&
                                     }};
     const QString settingsUrl =
         QStringLiteral("http://") + endpoints.bannerHost + QStringLiteral("/settings.xml");
+    // A download that throws fails like one that broke off: the worker goes on as it would.
     return {
         [endpoints, interruption, settingsUrl] {
-            return PlainGet(endpoints, settingsUrl, interruption);
+            QString text;
+            runGuarded("the banner settings", [&] {
+                text =
+                    PlainGet(endpoints, settingsUrl, answer_limits::kBannerSettings, interruption);
+            });
+            return text;
         },
         [endpoints, interruption](const QString& address) {
             QByteArray stream;
-            FetchImage(endpoints, address, QString(), stream, interruption);
+            if (!runGuarded("a banner picture", [&] {
+                    FetchImage(endpoints, address, QString(), stream, answer_limits::kBannerPicture,
+                               interruption);
+                }))
+                stream.clear();
             return stream;
         },
     };

@@ -48,7 +48,8 @@ struct BannerSources {
 using BannerDecoder = std::function<QVariant(const QByteArray& bytes, const QByteArray& format)>;
 using BannerReady = std::function<void(Banner banner)>;
 
-// The maker's banner host: PlainGet of /settings.xml, FetchImage of each picture (no referer).
+// The maker's banner host: PlainGet of /settings.xml, FetchImage of each picture (no referer),
+// each within its kind's limit (answer_limits.h).
 // Every download ends early when stop is set (within a second) or when exit interrupts it (at
 // once; HttpLayer::exitInterruption in the program). stop must outlive the sources.
 BannerSources MakerBannerSources(const Endpoints& endpoints, const WaitableFlag& stop,

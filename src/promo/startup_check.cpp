@@ -3,8 +3,10 @@
 #include <thread>
 
 #include "promo/startup_check_rules.h"
+#include "session/answer_limits.h"
 #include "session/plain_requests.h"
 #include "session/session_state.h"
+#include "session/worker_guard.h"
 
 namespace quillo {
 
@@ -20,22 +22,30 @@ StartupCheck::StartupCheck(const Endpoints& endpoints, const SessionState& state
     , done_(std::move(done))
     , interruption_(std::move(interruption)) {}
 
+// Both fetches fail as a network failure does (empty text), whatever ends them, so that the
+// check still reports its outcome.
 QString StartupCheck::PublicAddress() const {
-    const QString answer = PlainGet(endpoints_,
-                                    QStringLiteral("http://") + endpoints_.ipEchoHost +
-                                        QStringLiteral("/automation/n09230945.asp"),
-                                    interruption_)
-                               .trimmed();
+    QString answer;
+    runGuarded("the address echo", [&] {
+        answer = PlainGet(endpoints_,
+                          QStringLiteral("http://") + endpoints_.ipEchoHost +
+                              QStringLiteral("/automation/n09230945.asp"),
+                          answer_limits::kAddressEcho, interruption_)
+                     .trimmed();
+    });
     // A redirect's target or an error page is no address.
     return LooksLikeIpAddress(answer) ? answer : QString();
 }
 
 QString StartupCheck::FetchRemoteVersion() const {
-    const QString answer =
-        PlainGet(endpoints_,
-                 QStringLiteral("http://") + endpoints_.updateHost + QStringLiteral("/version.htm"),
-                 interruption_)
-            .trimmed();
+    QString answer;
+    runGuarded("the version check", [&] {
+        answer = PlainGet(endpoints_,
+                          QStringLiteral("http://") + endpoints_.updateHost +
+                              QStringLiteral("/version.htm"),
+                          answer_limits::kVersionText, interruption_)
+                     .trimmed();
+    });
     return LooksLikeVersion(answer) ? answer : QString();
 }
 
@@ -75,10 +85,13 @@ StartupCheck::UpdateAnswer StartupCheck::CheckForUpdate() {
 void SendErrorReport(const Endpoints& endpoints, const QString& currentLang, const QString& code) {
     // The worker owns copies of everything it uses, so it may outlive its caller.
     std::thread([endpoints, fields = ErrorReportFields(currentLang, code)] {
-        QString ignored;
-        PlainPost(endpoints,
-                  QStringLiteral("http://") + endpoints.makerWebHost + QStringLiteral("/index.php"),
-                  fields, ignored);
+        runGuarded("the error report", [&] {
+            QString ignored;
+            PlainPost(endpoints,
+                      QStringLiteral("http://") + endpoints.makerWebHost +
+                          QStringLiteral("/index.php"),
+                      fields, ignored, answer_limits::kErrorReportAnswer);
+        });
     }).detach();
 }
 

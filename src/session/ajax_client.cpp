@@ -2,6 +2,7 @@
 
 #include <QUrl>
 
+#include "session/answer_limits.h"
 #include "session/browser_identity.h"
 #include "session/endpoints.h"
 #include "session/session_state.h"
@@ -25,6 +26,7 @@ HttpRequest ajaxRequest(const QString& url, const CookieJar& jar,
                         const Interruption& interruption) {
     HttpRequest request;
     request.url = url;
+    request.maxBodyBytes = answer_limits::kServiceAnswer;
     request.interruption = interruption;
     addIdentity(request);
     request.headers.append(kKeepAliveLine);

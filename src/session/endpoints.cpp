@@ -45,6 +45,9 @@ Endpoints LoadEndpoints(const QString& iniPath) {
     apply("connect_to", e.connectTo);
     apply("connect_to_tls", e.connectToTls);
     apply("ca_file", e.caFile);
+    // Only a clear yes: a typo must not send the password in the clear.
+    const QString plain = ini.value(QLatin1String("plain_sign_in")).toString().trimmed().toLower();
+    e.plainSignIn = plain == u"true" || plain == u"1" || plain == u"yes" || plain == u"on";
     if (!e.caFile.isEmpty() && QFileInfo(e.caFile).isRelative())
         e.caFile = info.absoluteDir().filePath(e.caFile);
     return e;

@@ -4,6 +4,7 @@
 #include <QUrl>
 
 #include "session/ajax_client.h"
+#include "session/answer_limits.h"
 #include "session/browser_identity.h"
 #include "session/http_transfer.h"
 #include "session/session_state.h"
@@ -129,6 +130,7 @@ QString HttpLayer::serviceGet(const QString& url, const QString& referer, int re
     HttpRequest request;
     request.url = endpoints_.serviceUrl(url);
     request.timeoutMs = kServiceTimeoutMs;
+    request.maxBodyBytes = answer_limits::kServiceAnswer;
     request.interruption = sessionInterruption();
     request.headers.append(headerLine("Content-Type", kAcceptPages));
     storeAndSendCookies();
@@ -163,6 +165,7 @@ QString HttpLayer::servicePost(const QString& url, const QString& referer, const
     request.method = "POST";
     request.url = endpoints_.serviceUrl(url);
     request.timeoutMs = kServiceTimeoutMs;
+    request.maxBodyBytes = answer_limits::kServiceAnswer;
     request.interruption = sessionInterruption();
     request.body = EncodeForm(fields);
     request.headers.append(headerLine("Content-Type", kFormType));
@@ -190,6 +193,7 @@ QString HttpLayer::ChannelGet(const ChannelClient& channel, const QString& url,
     HttpRequest request;
     request.url = url;
     request.timeoutMs = kChannelTimeoutMs;
+    request.maxBodyBytes = answer_limits::kServiceAnswer;
     request.interruption = sessionInterruption();
     addIdentity(request, kChannelAgent);
     request.headers.append(headerLine("Content-Type", "Text/html"));

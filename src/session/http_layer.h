@@ -2,8 +2,9 @@
 // HttpLayer: every exchange with the service. It owns the two long-lived clients (the
 // service client with the session's cookie jar, and the channel client that long-polls), the
 // service lock, and the cookie lines the system builds itself. Callers get text and never an
-// exception: every failure folds into a fixed result (empty text, "reconnect", nullopt). The
-// one-shot requests to other parties are in plain_requests.h.
+// exception: every failure folds into a fixed result (empty text, "reconnect", nullopt), an
+// answer over its limit (answer_limits.h) among them. The one-shot requests to other parties
+// are in plain_requests.h.
 //
 // Thread: one instance for the process, shared by every worker and the front end. The service
 // lock serialises the service client; the channel client is used by the long-poll worker only,

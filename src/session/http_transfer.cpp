@@ -1,5 +1,6 @@
 #include "session/http_transfer.h"
 
+#include <algorithm>
 #include <curl/curl.h>
 #include <mutex>
 
@@ -24,9 +25,66 @@ struct CurlList {
     }
 };
 
+// The body as it arrives, up to the request's limit. It is kept in pieces that are never
+// outgrown, so while an answer arrives it costs its size: a buffer that doubled as it grew would
+// leave its outgrown copies behind (with some allocators for good), and an answer cut off at the
+// limit would have cost about twice the limit.
+class BodyReceiver {
+public:
+    explicit BodyReceiver(qsizetype maxBytes)
+        : maxBytes_(std::max<qsizetype>(maxBytes, 0)) {}
+
+    qsizetype maxBytes() const { return maxBytes_; }
+    bool tooLarge() const { return tooLarge_; }
+
+    // Takes all of the bytes, or none when they would pass the limit.
+    bool take(const char* data, qsizetype size) {
+        if (size > maxBytes_ - received_) {
+            tooLarge_ = true;
+            return false;
+        }
+        while (size > 0) {
+            if (pieces_.empty() || pieces_.back().size() == pieces_.back().capacity()) {
+                pieces_.emplace_back();
+                pieces_.back().reserve(std::min(kPieceBytes, maxBytes_ - received_));
+            }
+            QByteArray& piece = pieces_.back();
+            const qsizetype part = std::min(size, piece.capacity() - piece.size());
+            piece.append(data, part);
+            received_ += part;
+            data += part;
+            size -= part;
+        }
+        return true;
+    }
+
+    // The body in one piece; the receiver is empty afterwards.
+    QByteArray takeBody() {
+        QByteArray body;
+        if (pieces_.size() == 1) {
+            body = std::move(pieces_.front());
+        } else {
+            body.reserve(received_);
+            for (const QByteArray& piece : pieces_)
+                body.append(piece);
+        }
+        pieces_.clear();
+        received_ = 0;
+        return body;
+    }
+
+private:
+    static constexpr qsizetype kPieceBytes = 64 * 1024;
+    const qsizetype maxBytes_;
+    qsizetype received_ = 0;
+    bool tooLarge_ = false;
+    std::vector<QByteArray> pieces_;
+};
+
 size_t onBody(char* data, size_t size, size_t count, void* user) {
-    static_cast<HttpResponse*>(user)->body.append(data, static_cast<qsizetype>(size * count));
-    return size * count;
+    const size_t bytes = size * count;
+    // Taking less than was given makes curl end the transfer (CURLE_WRITE_ERROR).
+    return static_cast<BodyReceiver*>(user)->take(data, static_cast<qsizetype>(bytes)) ? bytes : 0;
 }
 
 size_t onHeader(char* data, size_t size, size_t count, void* user) {
@@ -200,8 +258,12 @@ HttpResponse HttpTransfer::perform(const HttpRequest& request) {
         curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     }
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(request.timeoutMs));
+    BodyReceiver receiver(request.maxBodyBytes);
+    // An announced length over the limit fails before any of the body is read (0 would mean
+    // no limit to curl; onBody refuses every byte then).
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(receiver.maxBytes()));
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &response);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &receiver);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &response);
 
@@ -246,6 +308,14 @@ HttpResponse HttpTransfer::perform(const HttpRequest& request) {
         response.error = QStringLiteral("connection dropped");
         return response;
     }
+    if (receiver.tooLarge() || result == CURLE_FILESIZE_EXCEEDED) {
+        // Nothing of an answer too large to take counts: not its status, cookies or body.
+        response = HttpResponse{};
+        response.error =
+            QStringLiteral("answer too large (over %1 bytes)").arg(receiver.maxBytes());
+        return response;
+    }
+    response.body = receiver.takeBody();
     if (result != CURLE_OK) {
         response.error = QString::fromUtf8(curl_easy_strerror(result));
         if (!response.received)

@@ -15,6 +15,8 @@
 #include <mutex>
 #include <vector>
 
+#include "session/answer_limits.h"
+
 namespace quillo {
 
 struct Endpoints;
@@ -53,6 +55,11 @@ struct HttpRequest {
     QByteArray body;           // POST body
     int timeoutMs = 60000;     // whole transfer
     Interruption interruption; // none: only abort() ends it early
+    // An answer whose body would pass this (announced or as it arrives) is ended at once and
+    // fails like a broken connection. Unless said otherwise, as much as the largest kind of
+    // answer, so that no request is ever unbounded. The header lines are bounded by libcurl
+    // itself (300 KB an answer, 100 KB a line).
+    qsizetype maxBodyBytes = answer_limits::kLargest;
 };
 
 struct HttpResponse {
@@ -60,7 +67,7 @@ struct HttpResponse {
     long status = 0;
     QList<QByteArray> headerLines; // raw lines of the final response, CRLF stripped
     QByteArray body;
-    QString error; // why nothing usable came back
+    QString error; // why nothing usable came back (not for the user's eyes)
 
     bool ok() const { return received && status >= 200 && status < 300; }
     // Value of the first header line with that name (case-insensitive), trimmed.

@@ -4,6 +4,7 @@
 
 #include "session/form_extract.h"
 #include "session/http_layer.h"
+#include "session/login_target.h"
 #include "session/markers.h"
 #include "session/session_event.h"
 #include "session/session_state.h"
@@ -72,8 +73,13 @@ void SignInThread(SessionState& state, HttpLayer& http, SessionEventSink* mainWi
     QStringList controls;
     // A relative action is resolved against the root page it came from.
     const QString action = ExtractForm(form, endpoints.rootUrl(), controls);
+    // The page came over plain HTTP and anyone on the way may have rewritten the form: the
+    // credentials go to the service's own hosts over TLS, or nowhere.
+    const QString target = loginPostTarget(action, endpoints);
+    if (target.isEmpty())
+        return report(mainWindow, LoginFailed);
 
-    page = http.ServicePost(action, endpoints.serviceUrl(QStringLiteral("/login.php")),
+    page = http.ServicePost(target, endpoints.serviceUrl(QStringLiteral("/login.php")),
                             loginFields(controls, email, password));
     if (state.CancelSignIn)
         return report(mainWindow, SignInCancelled);

@@ -1,6 +1,7 @@
 #pragma once
 // Signing in: a replay of what a browser did on the service's web host. SignInThread fetches
-// the root page, submits its login form with the typed credentials, cuts the session's
+// the root page, submits its login form with the typed credentials (only to an action that
+// loginPostTarget accepts; any other fails as LoginFailed with nothing sent), cuts the session's
 // identity, tokens, picture, logout target and channel out of the answer into SessionState,
 // and reports exactly one event of kind 1.
 //

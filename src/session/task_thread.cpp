@@ -1,6 +1,7 @@
 #include "session/task_thread.h"
 
 #include "session/handover.h"
+#include "session/worker_guard.h"
 
 namespace quillo {
 
@@ -20,7 +21,8 @@ TaskThread::~TaskThread() {
 }
 
 void TaskThread::post(std::function<void()> task) {
-    RunOnThreadOf(context_, std::move(task));
+    // A task that throws fails alone; the loop goes on with the next.
+    RunOnThreadOf(context_, [task = std::move(task)] { runGuarded("a queued task", task); });
 }
 
 void TaskThread::stop(const std::function<void()>& whileWaiting) {

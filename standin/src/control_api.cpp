@@ -4,6 +4,7 @@
 
 #include "control_page.h"
 #include "exchange.h"
+#include "http_text.h"
 
 namespace quillo::standin {
 
@@ -13,8 +14,13 @@ struct ControlError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The Host header as sent, not the exchange's host: the router puts the web host in for a
+// request without one, and that must not open the control interface.
 bool ControlHostAllowed(const Exchange& exchange) {
-    const std::string& host = exchange.host;
+    const std::string host = HostOf(exchange.request);
+    if (host.empty()) {
+        return false;
+    }
     return host == "127.0.0.1" || host == "localhost" || host == "[::1]" ||
            ClassifyHost(exchange.backend.urls.names(), host).kind != HostKind::Unknown;
 }
@@ -250,7 +256,7 @@ void Faults(Exchange& exchange, const std::string& rest) {
     Json ids = Json::array();
     for (const Json& given : rules) {
         try {
-            ids.push_back(backend.faults.Add(FaultFromJson(given)));
+            ids.push_back(backend.faults.Add(FaultFromJson(given, backend.state_dir)));
         } catch (const std::invalid_argument& error) {
             throw ControlError(error.what());
         }
@@ -328,7 +334,9 @@ void HandleControl(Exchange& exchange) {
     // post to another origin without asking first.
     if (!ControlHostAllowed(exchange)) {
         Reply(exchange,
-              Json::object({{"error", "the control interface answers its own names only"}}), 403);
+              Json::object({{"error", "the control interface answers its own names only (a "
+                                      "Host header naming the stand-in is needed)"}}),
+              403);
         return;
     }
     if (post &&

@@ -28,6 +28,7 @@ struct Backend {
     FaultTable faults;
     PictureStore pictures;
     std::string ca_file;            // empty without TLS
+    std::string state_dir;          // where fault rules' files are read from; may be empty
     std::atomic<int> held_polls{0}; // long polls waiting right now
 };
 

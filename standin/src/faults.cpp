@@ -1,5 +1,6 @@
 #include "faults.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -15,10 +16,15 @@ struct ActionEntry {
 };
 
 constexpr ActionEntry kActions[] = {
-    {FaultRule::Action::Drop, "drop"},         {FaultRule::Action::Delay, "delay"},
-    {FaultRule::Action::Status, "status"},     {FaultRule::Action::Empty, "empty"},
-    {FaultRule::Action::Garbage, "garbage"},   {FaultRule::Action::Body, "body"},
+    {FaultRule::Action::Drop, "drop"},
+    {FaultRule::Action::Delay, "delay"},
+    {FaultRule::Action::Status, "status"},
+    {FaultRule::Action::Empty, "empty"},
+    {FaultRule::Action::Garbage, "garbage"},
+    {FaultRule::Action::Body, "body"},
     {FaultRule::Action::Redirect, "redirect"},
+    {FaultRule::Action::Endless, "endless"},
+    {FaultRule::Action::HugeLength, "huge_length"},
 };
 
 std::string TextOf(const Json& given, const char* key, const std::string& fallback) {
@@ -30,6 +36,42 @@ std::string TextOf(const Json& given, const char* key, const std::string& fallba
         throw std::invalid_argument(std::string("\"") + key + "\" must be text");
     }
     return found->get<std::string>();
+}
+
+// The contents of a file named relative to the state folder. Anything that would lead
+// elsewhere (an absolute name, "..", a symbolic link out of the folder) is refused, so the
+// control interface cannot be used to read the machine's other files.
+std::string ReadStateFile(const std::string& state_dir, const std::string& name) {
+    namespace fs = std::filesystem;
+    if (state_dir.empty()) {
+        throw std::invalid_argument("\"file\" needs the stand-in's state folder (--state)");
+    }
+    const fs::path relative(name);
+    if (relative.has_root_name() || relative.has_root_directory()) {
+        throw std::invalid_argument("\"file\" must be a name inside the state folder");
+    }
+    for (const fs::path& part : relative) {
+        if (part == "..") {
+            throw std::invalid_argument("\"file\" must not contain \"..\"");
+        }
+    }
+    std::error_code error;
+    const fs::path folder = fs::canonical(state_dir, error);
+    const fs::path target = error ? fs::path() : fs::canonical(folder / relative, error);
+    if (error || !fs::is_regular_file(target, error)) {
+        throw std::invalid_argument("cannot read " + name + " in the state folder");
+    }
+    const fs::path inside = target.lexically_relative(folder);
+    if (inside.empty() || *inside.begin() == "..") {
+        throw std::invalid_argument("\"file\" leads out of the state folder: " + name);
+    }
+    std::ifstream in(target, std::ios::binary);
+    if (!in) {
+        throw std::invalid_argument("cannot read " + name + " in the state folder");
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 int NumberOf(const Json& given, const char* key, int fallback) {
@@ -54,7 +96,7 @@ std::string ActionName(FaultRule::Action action) {
     return "status";
 }
 
-FaultRule FaultFromJson(const Json& given) {
+FaultRule FaultFromJson(const Json& given, const std::string& state_dir) {
     if (!given.is_object()) {
         throw std::invalid_argument("a fault is an object");
     }
@@ -72,7 +114,8 @@ FaultRule FaultFromJson(const Json& given) {
     }
     if (!known) {
         throw std::invalid_argument(
-            "\"action\" must be drop, delay, status, empty, garbage, body or redirect");
+            "\"action\" must be drop, delay, status, empty, garbage, body, redirect, "
+            "endless or huge_length");
     }
     rule.status = NumberOf(given, "status",
                            rule.action == FaultRule::Action::Redirect ? 302
@@ -83,13 +126,7 @@ FaultRule FaultFromJson(const Json& given) {
     }
     rule.body = TextOf(given, "body", "");
     if (const std::string file = TextOf(given, "file", ""); !file.empty()) {
-        std::ifstream in(file, std::ios::binary);
-        if (!in) {
-            throw std::invalid_argument("cannot read " + file);
-        }
-        std::stringstream text;
-        text << in.rdbuf();
-        rule.body = text.str();
+        rule.body = ReadStateFile(state_dir, file);
     }
     rule.content_type = TextOf(given, "content_type", rule.content_type);
     rule.location = TextOf(given, "location", "");

@@ -1,8 +1,9 @@
 #pragma once
 // Faults that the control interface puts on a host and path pattern: drop the connection,
-// delay, answer with a status, an empty body, garbage, a given body or a redirect; for the
-// next N requests, for a time, or until cleared. Thread-safe; owned by the stand-in and asked
-// by every request thread before the request is handled.
+// delay, answer with a status, an empty body, garbage, a given body, a redirect, or a body that
+// never ends (endless_answers.h); for the next N requests, for a time, or until cleared.
+// Thread-safe; owned by the stand-in and asked by every request thread before the request is
+// handled.
 
 #include <chrono>
 #include <mutex>
@@ -16,7 +17,7 @@
 namespace quillo::standin {
 
 struct FaultRule {
-    enum class Action { Drop, Delay, Status, Empty, Garbage, Body, Redirect };
+    enum class Action { Drop, Delay, Status, Empty, Garbage, Body, Redirect, Endless, HugeLength };
 
     int id = 0;
     std::string host = "*";
@@ -35,7 +36,8 @@ struct FaultRule {
 };
 
 // Reads a rule from the control interface's JSON; throws std::invalid_argument when wrong.
-FaultRule FaultFromJson(const Json& given);
+// A "file" is read from state_dir (a name inside it; nothing that leads out of it).
+FaultRule FaultFromJson(const Json& given, const std::string& state_dir);
 Json FaultJson(const FaultRule& rule);
 std::string ActionName(FaultRule::Action action);
 

@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <thread>
 
+#include "endless_answers.h"
 #include "pages.h"
 #include "standin.h"
 
@@ -93,6 +94,12 @@ void ApplyFault(Exchange& exchange, const FaultRule& rule) {
         exchange.Redirect(location, rule.status);
         break;
     }
+    case FaultRule::Action::Endless:
+        StreamEndless(response, rule.content_type, rule.status);
+        break;
+    case FaultRule::Action::HugeLength:
+        StreamHugeLength(response, rule.content_type, rule.status);
+        break;
     }
 }
 

@@ -35,6 +35,7 @@ StandIn::StandIn(StandInOptions options, WorldData world)
     : options_(std::move(options)) {
     Urls urls(options_.hosts, options_.public_http_port, options_.public_https_port, options_.tls);
     backend_ = std::make_unique<Backend>(std::move(urls), std::move(world), options_.settings);
+    backend_->state_dir = options_.state_dir;
 }
 
 StandIn::~StandIn() {

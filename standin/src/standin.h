@@ -21,7 +21,9 @@ struct StandInOptions {
     int port = 0;     // 0: any free port
     bool tls = false; // a second port with the web host's certificate
     int tls_port = 0;
-    std::string state_dir; // where the certificate authority lives; needed with TLS
+    // Where the certificate authority lives (needed with TLS), and the only folder whose files
+    // a fault rule's "file" may serve.
+    std::string state_dir;
     HostNames hosts;
     ServiceSettings settings;
     int threads = 256; // each held long poll occupies one

@@ -1,6 +1,11 @@
 // The control interface: faults applied and cleared, requests read back, reset.
 #include "standin_fixture.h"
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <fstream>
 #include <thread>
 
 namespace quillo::standin::test {
@@ -16,6 +21,28 @@ protected:
         return Json::parse(reply.body).value("id", 0);
     }
 };
+
+// A request written by hand, for header lines httplib's client would always send; the whole
+// answer as it came, until the server closed the connection.
+std::string RawExchange(int port, const std::string& request) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    timeval timeout{10, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::send(fd, request.data(), request.size(), 0) == static_cast<ssize_t>(request.size())) {
+        char buffer[4096];
+        for (ssize_t got; (got = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
+            answer.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    ::close(fd);
+    return answer;
+}
 
 TEST_F(ControlTest, FaultsChangeTheAnswerForTheirCount) {
     struct Case {
@@ -188,6 +215,106 @@ TEST_F(ControlTest, ControlAnswersItsOwnNamesAndTakesChangesAsJsonOnly) {
     const Reply unknown = browser.Get("elsewhere.test", "/x?<script>");
     EXPECT_EQ(unknown.status, 404);
     EXPECT_EQ(browser.Get("<b>", "/").body.find("<b>"), std::string::npos);
+}
+
+TEST_F(ControlTest, ControlNeedsAHostHeaderNamingTheStandIn) {
+    // The router answers a request without a Host as the web host; the control interface must
+    // not take that for its own name.
+    const struct {
+        const char* what;
+        std::string request;
+        const char* status_line;
+    } cases[] = {
+        {"HTTP/1.0 without Host", "GET /__control/state HTTP/1.0\r\n\r\n", "HTTP/1.1 403"},
+        {"HTTP/1.1 without Host", "GET /__control/state HTTP/1.1\r\nConnection: close\r\n\r\n",
+         "HTTP/1.1 403"},
+        {"empty Host", "GET /__control/state HTTP/1.1\r\nHost:\r\nConnection: close\r\n\r\n",
+         "HTTP/1.1 403"},
+        {"blank Host", "GET /__control/state HTTP/1.1\r\nHost:   \r\nConnection: close\r\n\r\n",
+         "HTTP/1.1 403"},
+        {"a port only", "GET /__control/state HTTP/1.1\r\nHost: :80\r\nConnection: close\r\n\r\n",
+         "HTTP/1.1 403"},
+        {"a change without Host",
+         "POST /__control/reset HTTP/1.0\r\nContent-Type: application/json\r\n"
+         "Content-Length: 2\r\n\r\n{}",
+         "HTTP/1.1 403"},
+        {"the stand-in's address",
+         "GET /__control/state HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n",
+         "HTTP/1.1 200"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string answer = RawExchange(port(), c.request);
+        EXPECT_THAT(answer, ::testing::StartsWith(c.status_line)) << answer.substr(0, 300);
+        if (std::string_view(c.status_line).ends_with("403")) {
+            EXPECT_EQ(answer.find("\"accounts\""), std::string::npos);
+        }
+    }
+    // The page itself, without a Host, still answers as the web host does.
+    EXPECT_THAT(RawExchange(port(), "GET /reset.php HTTP/1.0\r\n\r\n"),
+                ::testing::StartsWith("HTTP/1.1 200"));
+}
+
+TEST_F(ControlTest, FaultFilesComeFromTheStateFolderOnly) {
+    namespace fs = std::filesystem;
+    const fs::path state = state_dir_;
+    const fs::path outside = state.string() + "-outside";
+    fs::create_directories(state / "pages");
+    fs::create_directories(outside);
+    auto write = [](const fs::path& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    };
+    write(state / "login.html", "inside top");
+    write(state / "pages" / "login.html", "inside nested");
+    write(outside / "secret.txt", "outside secret");
+    fs::create_symlink(outside / "secret.txt", state / "to_outside.txt");
+    fs::create_symlink(outside, state / "outside_folder");
+    fs::create_symlink(state / "pages" / "login.html", state / "to_inside.html");
+    // A relative link that climbs out of the folder and back in again stays inside.
+    fs::create_symlink("../" + state.filename().string() + "/login.html",
+                       state / "round_trip.html");
+
+    const struct {
+        std::string file;
+        const char* served; // nullptr: refused
+    } cases[] = {
+        {"login.html", "inside top"},
+        {"pages/login.html", "inside nested"},
+        {"./pages/login.html", "inside nested"},
+        {"to_inside.html", "inside nested"},
+        {"round_trip.html", "inside top"},
+        {(state / "login.html").string(), nullptr}, // absolute, even inside
+        {(outside / "secret.txt").string(), nullptr},
+        {"/etc/passwd", nullptr},
+        {"../" + outside.filename().string() + "/secret.txt", nullptr},
+        {"pages/../login.html", nullptr},
+        {"pages/../../" + outside.filename().string() + "/secret.txt", nullptr},
+        {"to_outside.txt", nullptr},
+        {"outside_folder/secret.txt", nullptr},
+        {"pages", nullptr},
+        {".", nullptr},
+        {"missing.html", nullptr},
+    };
+    Browser browser(port());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        Control("POST", "/__control/faults/clear");
+        const Reply reply =
+            Control("POST", "/__control/faults",
+                    {{"path", "/reset.php"}, {"action", "body"}, {"file", c.file}, {"count", 1}});
+        const std::string page = browser.Get(kWeb, "/reset.php").body;
+        if (c.served) {
+            EXPECT_EQ(reply.status, 200) << reply.body;
+            EXPECT_EQ(page, c.served);
+        } else {
+            EXPECT_EQ(reply.status, 400) << reply.body;
+            EXPECT_TRUE(Json::parse(reply.body).contains("error"));
+            EXPECT_EQ(page.find("outside secret"), std::string::npos);
+            EXPECT_EQ(page.find("root:"), std::string::npos);
+        }
+    }
+    std::error_code ignored;
+    fs::remove_all(outside, ignored);
 }
 
 } // namespace

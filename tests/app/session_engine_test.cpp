@@ -7,12 +7,16 @@
 #include <QJsonArray>
 #include <QRandomGenerator>
 #include <QThread>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <iostream>
 
 #include "app/session_engine.h"
 #include "harness/demo_accounts.h"
 #include "harness/standin_process.h"
 #include "platform/memory_settings_store.h"
+#include "session/answer_limits.h"
+#include "support/oversized_answers.h"
 #include "support/qt_printers.h"
 
 using namespace quillo;
@@ -359,4 +363,71 @@ TEST_F(EngineTest, ALineInTheReplayedHistoryAndOnTheChannelIsHandedOnOnce) {
     const auto copies = std::count_if(seen.messages.begin(), seen.messages.end(),
                                       [](const ChatMessage& m) { return m.text == u"both ways"; });
     EXPECT_EQ(copies, 1);
+}
+
+namespace {
+
+// A picture "decoded" to its bytes, so a test sees what was fetched.
+QVariant keepBytes(const QByteArray& bytes, QSize) {
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(EngineTest, AnOversizedProfilePictureFailsAtOnceWithinItsLimit) {
+    auto engine = newEngine();
+    engine->enablePictures(keepBytes);
+    QObject context;
+    const QString url =
+        QStringLiteral("http://profile.facebook.test/pics/n") + kAlice + QStringLiteral(".jpg");
+    const auto fetch = [&] {
+        std::optional<QByteArray> picture;
+        engine->fetchPicture(url, QSize(200, 150), &context,
+                             [&](QVariant shown) { picture = shown.toByteArray(); });
+        EXPECT_TRUE(waitUntil([&] { return picture.has_value(); }));
+        return picture.value_or(QByteArray());
+    };
+    ASSERT_FALSE(fetch().isEmpty()) << "the picture arrives without a fault";
+    for (const char* action : kOversizedFaults) {
+        SCOPED_TRACE(action);
+        fault({{"host", "profile.*"}, {"action", QLatin1String(action)}, {"count", 1}});
+        QByteArray picture("not fetched");
+        const RequestCost cost = measureRequest([&] { picture = fetch(); });
+        EXPECT_TRUE(picture.isEmpty()) << "a failure, as for a broken connection";
+        EXPECT_LT(cost.elapsedMs, 15000);
+        EXPECT_LE(cost.peakGrowthBytes, allowedGrowthBytes(answer_limits::kProfilePicture));
+        std::cout << "[ figures  ] profile picture, " << action << ": " << cost.elapsedMs
+                  << " ms, peak memory +" << megabytes(cost.peakGrowthBytes) << " (limit "
+                  << megabytes(answer_limits::kProfilePicture) << ")\n";
+    }
+    EXPECT_TRUE(standin_.controlGet(QStringLiteral("faults")).array().isEmpty()) << "all met";
+}
+
+TEST_F(EngineTest, AWorkerThatThrowsEndsAloneAndTheEngineGoesOn) {
+    auto engine = newEngine();
+    engine->enablePictures(keepBytes);
+    // The banner worker runs the front end's decoder; this one fails as an allocation does.
+    std::atomic<int> decoded{0};
+    engine->enableBanners([&decoded](const QByteArray&, const QByteArray&) -> QVariant {
+        ++decoded;
+        throw std::bad_alloc();
+    });
+    TDemographic& user = engine->demographic();
+    user.IP.set(QStringLiteral("127.0.0.1"));
+    user.Country.set(QStringLiteral("Ireland"));
+    user.Language.set(QStringLiteral("English"));
+    user.Gender.set(QStringLiteral("male"));
+    user.Age.set(QStringLiteral("18-24"));
+    engine->startBanners();
+    ASSERT_TRUE(waitUntil([&] { return decoded > 0; }));
+
+    Observer seen(*engine);
+    signInFully(*engine, seen);
+    std::optional<QByteArray> picture;
+    engine->fetchPicture(
+        QStringLiteral("http://profile.facebook.test/pics/q") + kAlice + QStringLiteral(".jpg"),
+        QSize(50, 50), &seen, [&](QVariant shown) { picture = shown.toByteArray(); });
+    ASSERT_TRUE(waitUntil([&] { return picture.has_value(); }));
+    EXPECT_FALSE(picture->isEmpty());
+    EXPECT_EQ(decoded, 1) << "the worker that threw ended";
 }

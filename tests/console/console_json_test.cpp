@@ -25,7 +25,8 @@ public:
         const QString ini = home_.filePath(QStringLiteral("endpoints.ini"));
         QFile file(ini);
         if (file.open(QIODevice::WriteOnly))
-            file.write("connect_to=127.0.0.1:" + QByteArray::number(standin.port()) + '\n');
+            file.write("connect_to=127.0.0.1:" + QByteArray::number(standin.port()) +
+                       "\nplain_sign_in=true\n"); // the stand-in runs without TLS
         file.close();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), home_.path());

@@ -56,7 +56,9 @@ wait_for() {
 pids+=($!)
 wait_for 100 grep -q '^quillo-standin http' "$out/standin.log" || fail "the stand-in did not start"
 address="$(grep -m1 '^quillo-standin http' "$out/standin.log" | awk '{print $2}')"
-echo "connect_to=127.0.0.1:${address##*:}" >"$(dirname "$program")/endpoints.ini"
+# The stand-in runs without TLS here, so the login form is posted over plain HTTP.
+printf 'connect_to=127.0.0.1:%s\nplain_sign_in=true\n' "${address##*:}" \
+    >"$(dirname "$program")/endpoints.ini"
 requests() { curl -s "$address/__control/requests?$1"; }
 saw() { requests "$1" | grep -q "\"path\": *\"$2\""; }
 # How many requests of the service had this path.

@@ -13,7 +13,8 @@ QString StandInProcess::demoData() {
     return QStringLiteral(QUILLO_SOURCE_DIR "/standin/data/demo.json");
 }
 
-StandInProcess::StandInProcess(Options options) {
+StandInProcess::StandInProcess(Options options)
+    : tls_(options.tls) {
     QStringList arguments{QStringLiteral("--data"),
                           options.dataFile.isEmpty() ? demoData() : options.dataFile,
                           QStringLiteral("--port"),
@@ -75,12 +76,15 @@ Endpoints StandInProcess::endpoints() const {
     if (tlsPort_ > 0)
         e.connectToTls = QStringLiteral("127.0.0.1:%1").arg(tlsPort_);
     e.caFile = caFile_;
+    e.plainSignIn = !tls_;
     return e;
 }
 
 namespace {
 
 QJsonDocument perform(const Endpoints& endpoints, HttpRequest request) {
+    // The request log of a long run is far larger than any answer of the service.
+    request.maxBodyBytes = qsizetype(1) << 30;
     HttpTransfer client(endpoints, false);
     const HttpResponse response = client.perform(request);
     return QJsonDocument::fromJson(response.body);

@@ -37,7 +37,8 @@ public:
     QString problem() const { return problem_; }
     int port() const { return port_; }
 
-    // The build's host names, every connection sent to this process.
+    // The build's host names, every connection sent to this process; without TLS the login
+    // form may be posted over plain HTTP (plainSignIn), as the stand-in then serves it.
     Endpoints endpoints() const;
 
     // A control call; the answer's JSON (an empty document on failure).
@@ -62,6 +63,7 @@ private:
     QProcess process_;
     int port_ = 0;
     int tlsPort_ = 0;
+    bool tls_ = false;
     QString caFile_;
     QString problem_;
 };

@@ -7,12 +7,15 @@
 #include <QStringList>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <thread>
 
 #include "harness/standin_process.h"
 #include "prefs/settings.h"
 #include "promo/banner_thread.h"
 #include "promo/banners.h"
+#include "session/answer_limits.h"
+#include "support/oversized_answers.h"
 #include "support/qt_printers.h"
 
 using namespace quillo;
@@ -300,4 +303,61 @@ TEST(BannerWorker, ShowsTheMakersBannersAndStopsInTheMiddleOfADownload) {
         EXPECT_TRUE(BannerLinkOpenable(banners[i].link));
         EXPECT_EQ(banners[i].hint, s(expected[i].hint));
     }
+}
+
+TEST(BannerWorker, AnAnswerWithoutEndFailsItsDownloadAtOnceWithinItsLimit) {
+    StandInProcess standin;
+    ASSERT_TRUE(standin.started()) << standin.problem().toStdString();
+    const Endpoints endpoints = standin.endpoints();
+    WaitableFlag stop;
+    const BannerSources sources = MakerBannerSources(endpoints, stop);
+    const QString picture =
+        QStringLiteral("http://") + endpoints.bannerHost + QStringLiteral("/banners/banner1.png");
+    const struct {
+        const char* kind;
+        const char* path;
+        qsizetype limit;
+        std::function<bool()> failed; // the download, true when it came back empty
+    } kinds[] = {
+        {"banner document", "/settings.xml", answer_limits::kBannerSettings,
+         [&] { return sources.settingsText().isEmpty(); }},
+        {"banner picture", "/banners/*", answer_limits::kBannerPicture,
+         [&] { return sources.picture(picture).isEmpty(); }},
+    };
+    for (const auto& k : kinds) {
+        ASSERT_FALSE(k.failed()) << k.kind << " arrives without a fault";
+        for (const char* action : kOversizedFaults) {
+            SCOPED_TRACE(std::string(k.kind) + ", " + action);
+            standin.control(QStringLiteral("faults"), {{"host", endpoints.bannerHost},
+                                                       {"path", QLatin1String(k.path)},
+                                                       {"action", QLatin1String(action)},
+                                                       {"count", 1}});
+            bool failed = false;
+            const RequestCost cost = measureRequest([&] { failed = k.failed(); });
+            EXPECT_TRUE(failed);
+            EXPECT_LT(cost.elapsedMs, 15000);
+            EXPECT_LE(cost.peakGrowthBytes, allowedGrowthBytes(k.limit));
+            std::cout << "[ figures  ] " << k.kind << ", " << action << ": " << cost.elapsedMs
+                      << " ms, peak memory +" << megabytes(cost.peakGrowthBytes) << " (limit "
+                      << megabytes(k.limit) << ")\n";
+        }
+        EXPECT_TRUE(standin.controlGet(QStringLiteral("faults")).array().isEmpty()) << "all met";
+    }
+}
+
+TEST(BannerWorker, ADownloadThatThrowsFailsLikeABrokenOne) {
+    StandInProcess standin;
+    ASSERT_TRUE(standin.started()) << standin.problem().toStdString();
+    WaitableFlag stop;
+    // The interruption is asked on the worker, inside each download.
+    const BannerSources sources = MakerBannerSources(
+        standin.endpoints(), stop, Interruption{nullptr, []() -> bool { throw std::bad_alloc(); }});
+    EXPECT_TRUE(sources.settingsText().isEmpty());
+    EXPECT_TRUE(
+        sources.picture(QStringLiteral("http://banner.quillo.test/banners/banner1.png")).isEmpty());
+    // The worker itself ends as after any failed download of the settings.
+    TDemographic user;
+    RunBanners(
+        sources, user, [](const QByteArray&, const QByteArray&) { return QVariant(); },
+        [](Banner) {}, stop);
 }

@@ -3,11 +3,14 @@
 #include <QJsonArray>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <iostream>
 
 #include "harness/standin_process.h"
 #include "promo/startup_check.h"
 #include "promo/startup_check_rules.h"
+#include "session/answer_limits.h"
 #include "session/session_state.h"
+#include "support/oversized_answers.h"
 #include "support/qt_printers.h"
 
 using namespace quillo;
@@ -113,4 +116,57 @@ TEST_F(StartupCheckTest, ErrorReportCarriesLanguageAndCode) {
     ASSERT_EQ(reports.size(), 1);
     EXPECT_EQ(reports[0][u"lang"].toString(), QStringLiteral("German.lang#0001"));
     EXPECT_EQ(reports[0][u"method"].toString(), QStringLiteral("POST"));
+}
+
+TEST_F(StartupCheckTest, AnAnswerWithoutEndFailsItsFetchAtOnceWithinItsLimit) {
+    const struct {
+        const char* kind;
+        const char* host;
+        const char* path;
+        qsizetype limit;
+        bool result;         // the address is known
+        bool versionChecked; // the version was fetched (and failed)
+    } kinds[] = {
+        {"address echo", "ipecho.test", "/automation/n09230945.asp", answer_limits::kAddressEcho,
+         false, false},
+        {"version text", "update.quillo.test", "/version.htm", answer_limits::kVersionText, true,
+         true},
+    };
+    for (const auto& k : kinds) {
+        for (const char* action : kOversizedFaults) {
+            SCOPED_TRACE(std::string(k.kind) + ", " + action);
+            ip_.clear();
+            standin_.control(QStringLiteral("faults/clear"));
+            standin_.control(QStringLiteral("faults"), {{"host", QLatin1String(k.host)},
+                                                        {"path", QLatin1String(k.path)},
+                                                        {"action", QLatin1String(action)}});
+            const int before = int(requestsTo(k.path));
+            Outcome outcome{false, {}};
+            const RequestCost cost = measureRequest([&] { outcome = runOnce(); });
+            EXPECT_EQ(requestsTo(k.path), before + 1) << "the fetch met the fault";
+            // Failed as a network failure fails it: no address, or no newer version.
+            EXPECT_EQ(outcome.result, k.result);
+            EXPECT_EQ(outcome.reports, QList<int>{0});
+            EXPECT_EQ(ip_.get().isEmpty(), !k.result);
+            EXPECT_LT(cost.elapsedMs, 15000);
+            EXPECT_LE(cost.peakGrowthBytes, allowedGrowthBytes(k.limit));
+            std::cout << "[ figures  ] " << k.kind << ", " << action << ": " << cost.elapsedMs
+                      << " ms, peak memory +" << megabytes(cost.peakGrowthBytes) << " (limit "
+                      << k.limit << " bytes)\n";
+        }
+    }
+}
+
+TEST_F(StartupCheckTest, AFetchThatThrowsFailsTheCheckAndTheOutcomeIsStillReported) {
+    // The interruption is asked on the checking thread, inside each request.
+    const Interruption throwing{nullptr, []() -> bool { throw std::bad_alloc(); }};
+    QList<int> reports;
+    StartupCheck check(
+        standin_.endpoints(), state_, ip_, mac_, [] { return true; },
+        [&reports](int newVersion) { reports.append(newVersion); }, throwing);
+    EXPECT_FALSE(check.run());
+    EXPECT_TRUE(ip_.get().isEmpty());
+    EXPECT_EQ(reports, QList<int>{0});
+    EXPECT_TRUE(check.FetchRemoteVersion().isEmpty());
+    EXPECT_EQ(check.CheckForUpdate(), StartupCheck::UpdateAnswer::NoNewVersion);
 }

@@ -229,3 +229,88 @@ TEST(SignInTls, LoginFormPostedOverVerifiedTls) {
     SignInThread(other, otherHttp, &refused, {});
     EXPECT_EQ(refused.events(), (QList<std::pair<int, int>>{{1, 0}}));
 }
+
+// The login page comes over plain HTTP, so anyone on the way may rewrite its form. Each case
+// serves the real login page with another action; only the service's own https address may
+// get the credentials, and the stand-in (which every host name reaches here) must see no
+// other request carry them, nor any POST at all. The stand-in signs people in on a look-alike
+// login host too, with a valid certificate for it: a client that posted there would succeed.
+TEST(SignInTls, CredentialsGoOnlyToTheServiceOverTls) {
+    StandInProcess::Options options;
+    options.tls = true;
+    options.extraArguments = {QStringLiteral("--login-host"), QStringLiteral("evilfacebook.test")};
+    StandInProcess standin(options);
+    ASSERT_TRUE(standin.started()) << standin.problem().toStdString();
+    const QString password = QStringLiteral("Pw-7q3k9zx");
+    standin.control(QStringLiteral("account"), {{"id", kAlice}, {"password", password}});
+
+    const QString served = QStringLiteral("https://www.facebook.test/login.php?login_attempt=1");
+    QString loginPage;
+    {
+        SessionState state;
+        HttpLayer http(state, standin.endpoints());
+        http.ResetServiceClient(nullptr);
+        loginPage = http.ServiceGet(standin.endpoints().rootUrl(), QString());
+    }
+    const QString servedAttribute = QStringLiteral("action=\"") + served + u'"';
+    ASSERT_TRUE(loginPage.contains(servedAttribute)) << loginPage.left(2000).toStdString();
+
+    const struct {
+        const char* what;
+        const char* action;
+        std::pair<int, int> expected;
+    } cases[] = {
+        {"http on the web host", "http://www.facebook.test/login.php?login_attempt=1", {1, 0}},
+        {"http on a subdomain", "http://login.facebook.test/login.php?login_attempt=1", {1, 0}},
+        {"https on a foreign host", "https://evil.test/login.php?login_attempt=1", {1, 0}},
+        {"https on a look-alike domain",
+         "https://evilfacebook.test/login.php?login_attempt=1",
+         {1, 0}},
+        {"https with the service as user part",
+         "https://www.facebook.test@evil.test/login.php",
+         {1, 0}},
+        {"relative (the page's http)", "/login.php?login_attempt=1", {1, 0}},
+        {"javascript", "javascript:document.forms[1].submit()", {1, 0}},
+        {"protocol-relative", "//login.facebook.test/login.php?login_attempt=1", {1, 0}},
+        {"the service's own https", "https://www.facebook.test/login.php?login_attempt=1", {1, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        standin.control(QStringLiteral("faults/clear"));
+        QString page = loginPage;
+        page.replace(servedAttribute,
+                     QStringLiteral("action=\"") + QString::fromLatin1(c.action) + u'"');
+        standin.control(QStringLiteral("faults"), {{"host", "www.facebook.test"},
+                                                   {"path", "/"},
+                                                   {"method", "GET"},
+                                                   {"action", "body"},
+                                                   {"body", page}});
+        const qint64 before = standin.controlGet(QStringLiteral("requests"))[u"last"].toInteger();
+
+        SessionState state;
+        HttpLayer http(state, standin.endpoints());
+        state.Email.set(QStringLiteral("alice@quillo.test"));
+        state.Password.set(password);
+        RecordingSink sink;
+        SignInThread(state, http, &sink, {});
+        EXPECT_EQ(sink.events(), (QList<std::pair<int, int>>{c.expected}));
+
+        int carrying = 0;
+        int posts = 0;
+        for (const QJsonValue& r : standin.requests(QStringLiteral("since=%1").arg(before))) {
+            const QByteArray seen = QJsonDocument(r.toObject()).toJson(QJsonDocument::Compact);
+            if (seen.contains(password.toUtf8())) {
+                ++carrying;
+                EXPECT_EQ(r[u"scheme"].toString(), QStringLiteral("https"));
+                EXPECT_EQ(r[u"host"].toString(), QStringLiteral("www.facebook.test"));
+            }
+            if (r[u"method"].toString() == u"POST")
+                ++posts;
+        }
+        const bool good = c.expected == std::pair{1, 1};
+        EXPECT_EQ(carrying, good ? 1 : 0) << "requests carrying the password";
+        if (!good) {
+            EXPECT_EQ(posts, 0) << "nothing is posted for a refused action";
+        }
+    }
+}

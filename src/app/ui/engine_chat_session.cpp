@@ -1,5 +1,7 @@
 #include "app/ui/engine_chat_session.h"
 
+#include <QImage>
+
 #include "app/session_engine.h"
 #include "contacts/buddy_list.h"
 
@@ -33,11 +35,15 @@ void EngineChatSession::clearHistory(ContactId with) {
     engine_.clearHistory(with, &engine_, [](bool) {});
 }
 
-void EngineChatSession::fetchFriendPicture(ContactId id, QObject* context,
-                                           std::function<void(QByteArray)> done) {
+void EngineChatSession::fetchFriendPicture(ContactId id, QSize shownSize, QObject* context,
+                                           std::function<void(QImage)> done) {
     const QString url = FriendPictureUrl(id.toText(), engine_.state().FriendPictures.get());
-    if (!url.isEmpty())
-        engine_.fetchPicture(url, context, std::move(done));
+    if (url.isEmpty())
+        return;
+    // The program's picture decoder (Messenger) makes QImages.
+    engine_.fetchPicture(
+        url, shownSize, context,
+        [done = std::move(done)](const QVariant& picture) { done(picture.value<QImage>()); });
 }
 
 } // namespace quillo

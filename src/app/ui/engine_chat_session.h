@@ -21,8 +21,8 @@ public:
     void sendMessage(ContactId to, const QString& markup) override;
     void postChattingStatus(int tabCount) override;
     void clearHistory(ContactId with) override;
-    void fetchFriendPicture(ContactId id, QObject* context,
-                            std::function<void(QByteArray)> done) override;
+    void fetchFriendPicture(ContactId id, QSize shownSize, QObject* context,
+                            std::function<void(QImage)> done) override;
 
 private:
     SessionEngine& engine_;

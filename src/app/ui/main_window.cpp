@@ -16,6 +16,7 @@
 #include "app/ui/skin.h"
 #include "conversation/ui/link_label.h"
 #include "desktop/ui/desktop_pictures.h"
+#include "platform/ui/plain_text.h"
 #include "prefs/language_strings.h"
 
 namespace quillo {
@@ -151,7 +152,7 @@ QWidget* MainWindow::buildContactPage() {
     auto* header = named(new QFrame(page), "Panel3");
     auto* headerRow = new QHBoxLayout(header);
     profileImg_ = named(new QLabel(header), "profileImg");
-    profileImg_->setFixedSize(50, 50);
+    profileImg_->setFixedSize(kUserPictureSize);
     profileImg_->setScaledContents(true);
     profileImg_->setPixmap(DefaultUserPicture());
     headerRow->addWidget(profileImg_);
@@ -203,7 +204,7 @@ QWidget* MainWindow::buildContactPage() {
 QWidget* MainWindow::buildBanner() {
     panel2_ = named(new QLabel(strings_.text(LanguageKey::msgBanner)), "Panel2");
     panel2_->setAlignment(Qt::AlignCenter);
-    panel2_->setFixedHeight(64);
+    panel2_->setFixedHeight(kBannerHeight);
     auto* inside = new QVBoxLayout(panel2_);
     inside->setContentsMargins(0, 0, 0, 0);
     auto* banner = named(new LinkLabel(QString(), panel2_), "advImg");
@@ -292,7 +293,7 @@ void MainWindow::showPasswordInFileNote() {
 }
 
 void MainWindow::setUserName(const QString& name) {
-    userName_->setText(name);
+    showName(userName_, name);
 }
 
 void MainWindow::setUserPicture(const QPixmap& picture) {
@@ -305,7 +306,7 @@ void MainWindow::setBannerText(const QString& text) {
 
 void MainWindow::setBannerPicture(const QPixmap& picture, const QString& hint) {
     advImg_->setPixmap(picture);
-    advImg_->setToolTip(hint);
+    setPlainToolTip(advImg_, hint); // the maker's text
     advImg_->setVisible(!picture.isNull());
 }
 

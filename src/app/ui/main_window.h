@@ -50,6 +50,9 @@ public:
     void setContactTree(QWidget* tree);
     void setUserName(const QString& name);
     void setUserPicture(const QPixmap& picture);
+    // The sizes pictures are shown at: the user's own, and the banner strip's height.
+    static constexpr QSize kUserPictureSize{50, 50};
+    static constexpr int kBannerHeight = 64;
     // The banner panel: its text until a picture arrives, then the picture and its hint.
     void setBannerText(const QString& text);
     void setBannerPicture(const QPixmap& picture, const QString& hint);

@@ -9,18 +9,19 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
 
 #include "app/ui/engine_chat_session.h"
 #include "app/ui/main_window.h"
+#include "app/ui/picture_decoder.h"
 #include "app/ui/session_dispatcher.h"
 #include "app/ui/splash_screen.h"
 #include "contacts/buddy_list.h"
 #include "contacts/ui/buddy_tree.h"
 #include "conversation/emoticons.h"
+#include "conversation/shown_text.h"
 #include "conversation/text_codecs.h"
 #include "conversation/ui/chat_log_viewer.h"
 #include "conversation/ui/chat_window.h"
@@ -31,6 +32,7 @@
 #include "desktop/ui/window_flash.h"
 #include "platform/autorun.h"
 #include "platform/folders.h"
+#include "platform/ui/plain_text.h"
 #include "prefs/language_detect.h"
 #include "prefs/ui/language_captions.h"
 #include "prefs/ui/option_dialog.h"
@@ -42,12 +44,12 @@ namespace quillo {
 
 namespace {
 
-// A banner's bytes as a picture the strip can show; null when they are not one.
+// A banner's bytes as a picture the strip can show, at most the strip's height; null when they
+// are not one. Runs on the banner worker.
 QVariant decodeBanner(const QByteArray& bytes, const QByteArray& format) {
-    QImage picture;
-    if (!picture.loadFromData(bytes, format.constData()) || picture.isNull())
-        return {};
-    return QVariant::fromValue(picture);
+    const QImage picture =
+        DecodePicture(bytes, QSize(kLargestPictureSide, MainWindow::kBannerHeight), format);
+    return picture.isNull() ? QVariant() : QVariant::fromValue(picture);
 }
 
 QRect screenArea() {
@@ -104,6 +106,7 @@ void Messenger::start() {
     engine_.setReplayHistory(settings_.ShowLastMsg);
     engine_.enablePromotion(*store_, settings_);
     engine_.enableBanners(&decodeBanner);
+    engine_.enablePictures(&DecodeShownPicture);
     createChatWindow();
     splash_->show();
     engine_.runStartupCheck();
@@ -111,8 +114,7 @@ void Messenger::start() {
 
 void Messenger::onStartupCheckDone(int newVersion) {
     if (newVersion == 1) {
-        QMessageBox::information(splash_.get(), QStringLiteral("Quillo for Facebook"),
-                                 WithSingleLineBreaks(strings_.text(LanguageKey::msgNewVersion)));
+        inform(splash_.get(), WithSingleLineBreaks(strings_.text(LanguageKey::msgNewVersion)));
         openMakerPage(QStringLiteral("/download"));
         shutDown();
         return;
@@ -294,15 +296,14 @@ void Messenger::openBulkDialog(int mode, QAction* command) {
 
 void Messenger::recommend(ContactId id, const QString& name) {
     const QString text = strings_.format(LanguageKey::msgRecommend, {name});
-    engine_.recommend(id, text, mainWindow_, [this, name](SendOutcome outcome) {
+    engine_.recommend(id, text, mainWindow_, [this, name = ShownName(name)](SendOutcome outcome) {
         // A second failure has ended the session; the main window says so.
         if (outcome == SendOutcome::NotSent)
             return;
         const QString said = outcome == SendOutcome::Sent
                                  ? strings_.text(LanguageKey::msgMessageSent)
                                  : strings_.format(LanguageKey::msgRecommendOffline, {name});
-        QMessageBox::information(mainWindow_, QStringLiteral("Quillo for Facebook"),
-                                 WithSingleLineBreaks(said));
+        inform(mainWindow_, WithSingleLineBreaks(said));
     });
 }
 
@@ -316,10 +317,10 @@ void Messenger::showPreferences() {
     if (!email.isEmpty()) {
         const StoreStatus written = WriteAccountConsent(*store_, email, settings_.ShowStatus);
         if (!written.ok())
-            QMessageBox::warning(mainWindow_, QStringLiteral("Quillo for Facebook"),
-                                 QStringLiteral("Your answer about status updates could not be "
-                                                "stored: %1")
-                                     .arg(written.detail()));
+            inform(mainWindow_,
+                   QStringLiteral("Your answer about status updates could not be stored: %1")
+                       .arg(written.detail()),
+                   QMessageBox::Warning);
     }
     PasswordKeeping keeping;
     SaveSettings(*store_, settings_, engine_.demographic(), engine_.state(), vault_.get(),
@@ -371,13 +372,10 @@ void Messenger::onMainWindowClosed() {
 void Messenger::checkForUpdate() {
     engine_.checkForUpdate(this, [this](StartupCheck::UpdateAnswer answer, const QString&) {
         if (answer == StartupCheck::UpdateAnswer::NewVersion) {
-            QMessageBox::information(
-                mainWindow_, QStringLiteral("Quillo for Facebook"),
-                WithSingleLineBreaks(strings_.text(LanguageKey::msgNewVersion)));
+            inform(mainWindow_, WithSingleLineBreaks(strings_.text(LanguageKey::msgNewVersion)));
             openMakerPage(QStringLiteral("/download"));
         } else {
-            QMessageBox::information(mainWindow_, QStringLiteral("Quillo for Facebook"),
-                                     strings_.text(LanguageKey::msgNoNewVersion));
+            inform(mainWindow_, strings_.text(LanguageKey::msgNoNewVersion));
         }
     });
 }

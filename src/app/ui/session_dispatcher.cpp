@@ -3,13 +3,13 @@
 #include <QCheckBox>
 #include <QImage>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 
 #include "app/session_engine.h"
 #include "app/ui/main_window.h"
 #include "contacts/ui/buddy_tree.h"
 #include "conversation/text_codecs.h"
+#include "platform/ui/plain_text.h"
 #include "prefs/language_strings.h"
 #include "prefs/settings.h"
 #include "promo/startup_check.h"
@@ -59,9 +59,7 @@ void SessionDispatcher::sendErrorReport(const char* code) {
 }
 
 bool SessionDispatcher::askUser(const QString& question) {
-    return QMessageBox::question(&window_, QStringLiteral("Quillo for Facebook"),
-                                 WithSingleLineBreaks(question),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return askYesNo(&window_, WithSingleLineBreaks(question));
 }
 
 void SessionDispatcher::StartSignIn() {
@@ -206,11 +204,11 @@ void SessionDispatcher::onSignedOut() {
 }
 
 void SessionDispatcher::onPicture(const QString& url) {
-    engine_.fetchPicture(url, this, [this](const QByteArray& bytes) {
-        QImage picture;
-        // The type comes from the bytes, whatever the address says.
-        if (picture.loadFromData(bytes))
-            window_.setUserPicture(QPixmap::fromImage(picture));
+    // Decoded on a picture worker at the size shown; only the small result comes here.
+    engine_.fetchPicture(url, MainWindow::kUserPictureSize, this, [this](const QVariant& picture) {
+        const QImage shown = picture.value<QImage>();
+        if (!shown.isNull())
+            window_.setUserPicture(QPixmap::fromImage(shown));
     });
 }
 

@@ -6,7 +6,9 @@
 
 #include "contacts/ui/buddy_tree_delegate.h"
 #include "contacts/ui/buddy_tree_images.h"
+#include "conversation/shown_text.h"
 #include "conversation/text_codecs.h"
+#include "platform/ui/plain_text.h"
 #include "prefs/language_strings.h"
 
 namespace quillo {
@@ -14,9 +16,13 @@ namespace {
 
 constexpr Qt::ItemFlags kNodeFlags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
 
-QTreeWidgetItem* newBuddyNode(const QString& text, ContactId id, int icon) {
+// name: decoded. The node shows it as a line of bounded length; a name cut for that is whole
+// in the node's tooltip.
+QTreeWidgetItem* newBuddyNode(const QString& name, ContactId id, int icon) {
     auto* node = new QTreeWidgetItem;
-    node->setText(0, text);
+    node->setText(0, ShownName(name));
+    if (IsNameCut(name))
+        node->setToolTip(0, plainToolTip(name));
     node->setData(0, kBuddyIdRole, id.value());
     node->setData(0, kBuddyIconRole, icon);
     node->setFlags(kNodeFlags | Qt::ItemNeverHasChildren);

@@ -6,8 +6,9 @@
 //
 // Thread: the user-interface thread, for every call and every callback.
 
-#include <QByteArray>
+#include <QImage>
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <functional>
 
@@ -34,10 +35,10 @@ public:
     virtual void postChattingStatus(int tabCount) = 0;
     // Clears the conversation's history on the service; the answer is not looked at.
     virtual void clearHistory(ContactId with) = 0;
-    // The friend's picture, fetched on a worker; done gets no bytes when there is none. It is
-    // not called once context is gone.
-    virtual void fetchFriendPicture(ContactId id, QObject* context,
-                                    std::function<void(QByteArray)> done) = 0;
+    // The friend's picture, fetched and decoded on a worker to fit within shownSize; done gets
+    // a null image when there is none. It is not called once context is gone.
+    virtual void fetchFriendPicture(ContactId id, QSize shownSize, QObject* context,
+                                    std::function<void(QImage)> done) = 0;
 };
 
 } // namespace quillo

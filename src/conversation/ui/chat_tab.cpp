@@ -96,7 +96,7 @@ QFrame* ChatTab::buildTopPanel(const LanguageStrings& strings) {
     row->setSpacing(5);
 
     picture_ = named(new QLabel(panel), "Picture");
-    picture_->setFixedSize(kTopPanelHeight - 1, kTopPanelHeight - 1);
+    picture_->setFixedSize(pictureSize());
     picture_->setScaledContents(true);
     row->addWidget(picture_);
 
@@ -168,6 +168,10 @@ QString ChatTab::statusText() const {
 
 void ChatTab::setStatusText(const QString& text) {
     status_->setText(text);
+}
+
+QSize ChatTab::pictureSize() {
+    return {kTopPanelHeight - 1, kTopPanelHeight - 1};
 }
 
 void ChatTab::setPicture(const QPixmap& picture) {

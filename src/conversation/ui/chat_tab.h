@@ -56,6 +56,8 @@ public:
     QString statusText() const;
     void setStatusText(const QString& text);
     void setPicture(const QPixmap& picture);
+    // The size the friend's picture is shown at.
+    static QSize pictureSize();
 
     TabImage image() const { return image_; }
     void setImage(TabImage image) { image_ = image; }

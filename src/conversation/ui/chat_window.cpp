@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
@@ -22,7 +21,9 @@
 #include "conversation/markup.h"
 #include "conversation/message_block.h"
 #include "conversation/message_html.h"
+#include "conversation/received_text.h"
 #include "conversation/rich_input.h"
+#include "conversation/shown_text.h"
 #include "conversation/text_codecs.h"
 #include "conversation/ui/chat_input.h"
 #include "conversation/ui/chat_session.h"
@@ -30,6 +31,7 @@
 #include "conversation/ui/conversation_view.h"
 #include "conversation/ui/emoticon_picker.h"
 #include "conversation/ui/link_label.h"
+#include "platform/ui/plain_text.h"
 #include "prefs/language_strings.h"
 #include "prefs/settings.h"
 #include "session/cookie_jar.h"
@@ -40,7 +42,7 @@ namespace {
 
 const QString kProductName = QStringLiteral("Quillo for Facebook");
 
-// A name as the service escapes it, as plain text for captions and the status bar.
+// A name as the service escapes it, decoded.
 QString plainName(const QString& escaped) {
     return DecodeCharacterReferences(DecodeUnicodeEscapes(escaped));
 }
@@ -81,8 +83,7 @@ QIcon emoticonButtonIcon(const QString& emoticonFolderUrl) {
 ChatWindowDialogs standardDialogs() {
     ChatWindowDialogs dialogs;
     dialogs.confirm = [](QWidget* parent, const QString& question) {
-        return QMessageBox::question(parent, kProductName, question,
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        return askYesNo(parent, question);
     };
     dialogs.saveFileName = [](QWidget* parent) {
         QFileDialog dialog(parent);
@@ -94,9 +95,7 @@ ChatWindowDialogs standardDialogs() {
             return QString();
         return dialog.selectedFiles().constFirst();
     };
-    dialogs.inform = [](QWidget* parent, const QString& text) {
-        QMessageBox::information(parent, kProductName, text);
-    };
+    dialogs.inform = [](QWidget* parent, const QString& text) { inform(parent, text); };
     return dialogs;
 }
 
@@ -171,12 +170,17 @@ QString ChatWindow::tabCaption(const ChatTab* tab) const {
     return tab->property("caption").toString();
 }
 
-void ChatWindow::setTabCaption(ChatTab* tab, const QString& caption) {
+void ChatWindow::setTabCaption(ChatTab* tab, const QString& name) {
+    // The caption is the name as windows show it (the title, the status bar, the log viewer);
+    // a name cut for that is whole in the tab's tooltip.
+    const QString caption = ShownName(name);
     tab->setProperty("caption", caption);
     // The tab row reads "&" as a shortcut mark; a name shows as it is.
     QString shown = caption;
     shown.replace(u'&', QStringLiteral("&&"));
-    pages_->setTabText(pages_->indexOf(tab), shown);
+    const int index = pages_->indexOf(tab);
+    pages_->setTabText(index, shown);
+    pages_->setTabToolTip(index, IsNameCut(name) ? plainToolTip(name) : QString());
     if (tab == activeTab())
         updateCaption();
 }
@@ -212,12 +216,12 @@ void ChatWindow::connectTab(ChatTab* tab) {
 }
 
 void ChatWindow::loadPicture(ChatTab* tab) {
-    session_.fetchFriendPicture(tab->friendId(), tab, [tab](const QByteArray& bytes) {
-        QImage picture;
-        // The type comes from the bytes, whatever the address says.
-        if (!bytes.isEmpty() && picture.loadFromData(bytes))
-            tab->setPicture(QPixmap::fromImage(picture));
-    });
+    // Decoded on a worker at the size the tab shows it; only the small result comes here.
+    session_.fetchFriendPicture(tab->friendId(), tab->pictureSize(), tab,
+                                [tab](const QImage& picture) {
+                                    if (!picture.isNull())
+                                        tab->setPicture(QPixmap::fromImage(picture));
+                                });
 }
 
 QString ChatWindow::logPathOf(const ChatTab* tab) const {
@@ -241,25 +245,29 @@ void ChatWindow::updateCaption() {
         setWindowTitle(kProductName + QStringLiteral(" - ") + tabCaption(tab));
 }
 
-// One line into a tab. bodyHtml is the message as MessageBodyHtml makes it (escaped, with its
-// emoticons and markers); the view and the log get the same block but for the log's dated
-// header. quiet (a replayed line) leaves the status bar and the log alone. A log that cannot
-// be written costs the log line, never the line in the view: the status bar names the file.
-void ChatWindow::AppendMessage(ChatTab* tab, const QString& escapedName, const QString& bodyHtml,
+// One line into a tab. text is the message in plain text with its bold and underline markers;
+// the view shows it with its emoticons and markers (a very long one cut, see shown_text.h), and
+// the log keeps the whole of it under a dated header. quiet (a replayed line) leaves the status bar
+// and the log alone. A log that cannot be written costs the log line, never the line in the view:
+// the status bar names the file.
+void ChatWindow::AppendMessage(ChatTab* tab, const QString& escapedName, const QString& text,
                                const QString& timeStamp, quint32 colour, bool scroll, bool quiet) {
     if (!quiet) {
         const QString name = plainName(escapedName);
         if (name.compare(plainName(session_.ownEscapedName()), Qt::CaseInsensitive) != 0)
-            setStatus(strings_.format(LanguageKey::msgMsgReceive, {name}));
+            setStatus(strings_.format(LanguageKey::msgMsgReceive, {ShownName(name)}));
     }
-    tab->view()->appendBlock(MessageViewBlock(colour, escapedName, timeStamp, bodyHtml), scroll);
+    tab->view()->appendBlock(MessageViewBlock(colour, escapedName, timeStamp,
+                                              ViewMessageBodyHtml(text, emoticonFolderUrl_)),
+                             scroll);
     if (quiet || settings_.DisableChatLog)
         return;
     const QString path = logPathOf(tab);
     if (path.isEmpty())
         return; // no account signed in: there is no pair to keep a log for
     const ChatLogWrite written = AppendLogLine(
-        path, MessageLogBlock(colour, escapedName, timeStamp, bodyHtml, QDate::currentDate()));
+        path, MessageLogBlock(colour, escapedName, timeStamp,
+                              MessageBodyHtml(text, emoticonFolderUrl_), QDate::currentDate()));
     if (!written.ok)
         setStatus(written.error);
 }
@@ -271,16 +279,16 @@ void ChatWindow::ShowMessage(const ChatMessage& message, const FriendInTree& fri
         QString name = friendInTree.name;
         if (name.isEmpty())
             name = message.conversation.toText(); // a friend the list does not know
-        ChatTab* tab = OpenConversationTab(message.conversation, name + u' ' + presence);
+        ChatTab* tab = OpenConversationTab(message.conversation, ShownName(name) + u' ' + presence);
         setTabCaption(tab, name);
         showOwnLine(tab, message, friendInTree.online);
         return;
     }
     clearStatus(); // a line ends the "is typing" notice
     const QString senderName = plainName(message.fromName);
-    ChatTab* tab = OpenConversationTab(message.conversation,
-                                       (friendInTree.online ? friendInTree.name : senderName) +
-                                           u' ' + presence);
+    ChatTab* tab = OpenConversationTab(
+        message.conversation,
+        ShownName(friendInTree.online ? friendInTree.name : senderName) + u' ' + presence);
     setTabCaption(tab, senderName);
     showFriendLine(tab, message, friendInTree.online);
 }
@@ -289,8 +297,8 @@ void ChatWindow::showFriendLine(ChatTab* tab, const ChatMessage& message, bool o
     tab->saveLink()->setEnabled(true);
     if (tab->view()->document()->isEmpty() ||
         !tab->repeatsLastIncoming(message.text, message.time)) {
-        AppendMessage(tab, message.fromName, ReceivedMessageHtml(message.text, emoticonFolderUrl_),
-                      message.time, kOtherPartyColor, message.live, message.replayed);
+        AppendMessage(tab, message.fromName, DecodeReceivedText(message.text), message.time,
+                      kOtherPartyColor, message.live, message.replayed);
         tab->rememberIncoming(message.text, message.time);
     }
     if (isHidden())
@@ -304,8 +312,8 @@ void ChatWindow::showFriendLine(ChatTab* tab, const ChatMessage& message, bool o
 
 void ChatWindow::showOwnLine(ChatTab* tab, const ChatMessage& message, bool online) {
     tab->saveLink()->setEnabled(true);
-    AppendMessage(tab, message.fromName, ReceivedMessageHtml(message.text, emoticonFolderUrl_),
-                  message.time, kOwnMessageColor, false, true);
+    AppendMessage(tab, message.fromName, DecodeReceivedText(message.text), message.time,
+                  kOwnMessageColor, false, true);
     setTabImage(tab, online ? TabImage::Online : TabImage::Offline);
     tab->setFormatControlsEnabled(online);
     if (isHidden())
@@ -317,8 +325,8 @@ void ChatWindow::showOwnLine(ChatTab* tab, const ChatMessage& message, bool onli
 }
 
 void ChatWindow::OpenChatWith(ContactId id, const QString& name) {
-    ChatTab* tab =
-        OpenConversationTab(id, name + u' ' + strings_.text(LanguageKey::msgOnlinenotify));
+    ChatTab* tab = OpenConversationTab(id, ShownName(name) + u' ' +
+                                               strings_.text(LanguageKey::msgOnlinenotify));
     setTabCaption(tab, name);
     if (isHidden())
         show();
@@ -365,8 +373,8 @@ void ChatWindow::sendFrom(ChatTab* tab) {
     }
     // The text goes out as typed (the service takes UTF-8); the view shows what is sent.
     const QString markup = HtmlToMarkup(RichInputToHtml(tab->input()->toHtml()));
-    AppendMessage(tab, session_.ownEscapedName(), OwnMessageHtml(markup, emoticonFolderUrl_),
-                  NowUnixMillis(), kOwnMessageColor, true, false);
+    AppendMessage(tab, session_.ownEscapedName(), markup, NowUnixMillis(), kOwnMessageColor, true,
+                  false);
     tab->input()->clear();
     tab->applyFormatMask();
     session_.postChattingStatus(pages_->count());

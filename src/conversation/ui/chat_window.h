@@ -124,7 +124,7 @@ private:
     void updateCaption();
     void setStatus(const QString& text);
     // One line into a tab's conversation and, unless quiet, its log; see the .cpp.
-    void AppendMessage(ChatTab* tab, const QString& escapedName, const QString& bodyHtml,
+    void AppendMessage(ChatTab* tab, const QString& escapedName, const QString& text,
                        const QString& timeStamp, quint32 colour, bool scroll, bool quiet);
     void showFriendLine(ChatTab* tab, const ChatMessage& message, bool online);
     void showOwnLine(ChatTab* tab, const ChatMessage& message, bool online);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -29,11 +30,17 @@ bool ConversationView::mayLoad(const QUrl& name) const {
 }
 
 QVariant ConversationView::loadResource(int type, const QUrl& name) {
-    // Not an empty QVariant: QTextDocument would take that as "not handled" and read a local
-    // file (or, on Windows, a share on another machine) by itself.
-    if (!mayLoad(name))
-        return QVariant(QByteArray());
-    return QTextBrowser::loadResource(type, name);
+    if (mayLoad(name))
+        return QTextBrowser::loadResource(type, name);
+    // A picture nobody may load is an empty one. Not nothing, nor bytes that are no picture:
+    // the document would take either as "not found" and then open the name as a file by
+    // itself, a bare path ("/dev/zero") or a resource (":/...") among them.
+    if (type == QTextDocument::ImageResource) {
+        QPixmap nothing(1, 1);
+        nothing.fill(Qt::transparent);
+        return nothing;
+    }
+    return QVariant(QByteArray());
 }
 
 bool ConversationView::atBottom() const {

@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "platform/ui/plain_text.h"
+
 namespace quillo {
 
 namespace {
@@ -41,8 +43,9 @@ NotifyDialog::NotifyDialog(const QString& text, Look look, std::chrono::millisec
     setFixedSize(kWidth, kHeight);
     setFont(QFont(QStringLiteral("Arial"), 8));
 
-    label_ = new QLabel(text, this);
+    label_ = new QLabel(this);
     label_->setObjectName(QStringLiteral("Label1"));
+    showPlainText(label_, text); // a friend's name
     label_->setFont(NoticeFont(look));
     QPalette palette = label_->palette();
     palette.setColor(QPalette::WindowText,
@@ -85,7 +88,7 @@ void NotifyDialog::setText(const QString& text) {
 }
 
 void NotifyDialog::setTextHint(const QString& hint) {
-    label_->setToolTip(hint);
+    setPlainToolTip(label_, hint);
 }
 
 void NotifyDialog::restartTimer() {

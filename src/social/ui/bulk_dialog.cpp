@@ -6,14 +6,15 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include "conversation/shown_text.h"
 #include "conversation/ui/length_limit.h"
+#include "platform/ui/plain_text.h"
 #include "prefs/language_strings.h"
 
 namespace quillo {
@@ -32,10 +33,7 @@ BulkDialog::BulkDialog(const LanguageStrings& strings, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , strings_(strings)
-    , confirm_([](QWidget* owner, const QString& question) {
-        return QMessageBox::question(owner, QStringLiteral("Quillo for Facebook"), question,
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    }) {
+    , confirm_([](QWidget* owner, const QString& question) { return askYesNo(owner, question); }) {
     setObjectName(QStringLiteral("TmsgDlg"));
     resize(430, 330);
 
@@ -102,7 +100,7 @@ void BulkDialog::OpenBulkDialog(BulkKind mode, const QList<BulkRecipient>& recip
         recipients_ = recipients;
         QStringList lines;
         for (const BulkRecipient& recipient : recipients_)
-            lines.append(recipient.name + u',');
+            lines.append(ShownName(recipient.name) + u',');
         memo_->setPlainText(lines.join(u'\n'));
         mode_ = int(mode);
         panel_->hide();
@@ -149,7 +147,7 @@ void BulkDialog::send() {
 }
 
 void BulkDialog::showRecipient(const QString& name) {
-    sendingTo_->setText(strings_.format(LanguageKey::msgCurUser, {name}));
+    sendingTo_->setText(strings_.format(LanguageKey::msgCurUser, {ShownName(name)}));
 }
 
 void BulkDialog::SendProgress(int done, int total) {

@@ -54,10 +54,11 @@ protected:
 
 // Whether a resource of the page is a picture that was read: the document keeps what it loaded
 // as a pixmap, an image or the file's bytes.
+// The view answers a picture it may not load with an empty 1x1 one, which is no picture.
 bool HoldsPicture(const QVariant& resource) {
     switch (resource.typeId()) {
     case QMetaType::QPixmap:
-        return !resource.value<QPixmap>().isNull();
+        return resource.value<QPixmap>().width() > 1;
     case QMetaType::QImage:
         return !resource.value<QImage>().isNull();
     case QMetaType::QByteArray:

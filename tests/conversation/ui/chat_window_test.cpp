@@ -45,7 +45,7 @@ public:
     void sendMessage(ContactId to, const QString& markup) override { sent.append({to, markup}); }
     void postChattingStatus(int tabCount) override { statusTabCounts.append(tabCount); }
     void clearHistory(ContactId with) override { cleared.append(with); }
-    void fetchFriendPicture(ContactId, QObject*, std::function<void(QByteArray)>) override {}
+    void fetchFriendPicture(ContactId, QSize, QObject*, std::function<void(QImage)>) override {}
 
     bool loading = false;
     bool ending = false;

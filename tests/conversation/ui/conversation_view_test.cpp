@@ -2,6 +2,8 @@
 // reader's place kept, and nothing loaded from outside the emoticon folder.
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextCursor>
@@ -110,4 +112,48 @@ TEST(ConversationView, UndeliveredNoticeIsTextAndSavingKeepsTheConversation) {
 
     view.clearConversation();
     EXPECT_TRUE(view.toPlainText().isEmpty());
+}
+
+// A chat log edited on disk is read as HTML: whatever form a picture's name takes there, only
+// the emoticon folder's own files show. The red picture beside the folder must never be drawn.
+TEST(ConversationView, APictureOutsideTheEmoticonFolderIsNeverReadWhateverItsName) {
+    QTemporaryDir program;
+    ASSERT_TRUE(QDir(program.path()).mkdir(QStringLiteral("Emoticons")));
+    const QString outside = program.filePath(QStringLiteral("red.png"));
+    QImage red(40, 40, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(outside));
+    const QString relative = QStringLiteral("red.png");
+
+    const QString names[] = {
+        outside,                                    // a bare path
+        QUrl::fromLocalFile(outside).toString(),    // file:
+        QStringLiteral("Emoticons/../") + relative, // relative
+        QStringLiteral("../red.png"),               // relative to the folder
+        QStringLiteral("qrc:") + outside,           // qrc:
+        QStringLiteral(":") + outside,              // a resource path
+        QStringLiteral("//localhost") + outside,    // no scheme, a host
+    };
+    const auto showsRed = [&program](const QString& name) {
+        ConversationView view(EmoticonFolderUrl(program.path()));
+        view.resize(200, 120);
+        view.setHtml(ViewDocument(QStringLiteral("<img src=\"") + name +
+                                  QStringLiteral("\" width=40 height=40>")));
+        QImage shown(view.size(), QImage::Format_RGB32);
+        shown.fill(Qt::white);
+        view.render(&shown);
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                if (shown.pixelColor(x, y) == QColor(Qt::red))
+                    return true;
+            }
+        }
+        return false;
+    };
+    // The folder's own pictures do show, so the check below can see a picture.
+    const QString inside = program.filePath(QStringLiteral("Emoticons/red.png"));
+    ASSERT_TRUE(red.save(inside));
+    EXPECT_TRUE(showsRed(QUrl::fromLocalFile(inside).toString()));
+    for (const QString& name : names)
+        EXPECT_FALSE(showsRed(name)) << name.toStdString();
 }

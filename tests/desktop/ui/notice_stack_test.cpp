@@ -11,6 +11,7 @@
 #include "desktop/ui/notice_stack.h"
 #include "desktop/ui/notify_dialog.h"
 #include "event_waiting.h"
+#include "platform/ui/plain_text.h"
 #include "prefs/language_strings.h"
 #include "support/qt_printers.h"
 
@@ -243,7 +244,7 @@ TEST_F(NoticeStackTest, NoticesNeverTakeTheKeyboardFocus) {
     EXPECT_TRUE(notice->testAttribute(Qt::WA_ShowWithoutActivating));
     EXPECT_EQ(notice->parentWidget(), nullptr);
     EXPECT_EQ(notice->objectName(), u"TNotifyDlg"_s);
-    EXPECT_EQ(notice->label()->toolTip(), u"Alice"_s);
+    EXPECT_EQ(notice->label()->toolTip(), plainToolTip(u"Alice"_s));
 
     WaitUntil([] { return false; }, 100ms);
     EXPECT_EQ(QApplication::activeWindow(), &chat);
