@@ -29,8 +29,7 @@ int main(int argc, char** argv) {
     Messenger messenger(CreateUserSettingsStore(),
                         LoadEndpoints(AppFolder() + QStringLiteral("endpoints.ini")),
                         std::make_unique<KeychainPasswordVault>());
-    QObject::connect(&messenger, &Messenger::finished, &app, &QApplication::quit,
-                     Qt::QueuedConnection);
+    EndProgramWhenFinished(messenger);
     messenger.start();
     return app.exec();
 }

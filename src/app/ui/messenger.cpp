@@ -420,4 +420,13 @@ void Messenger::shutDown() {
     emit finished();
 }
 
+void EndProgramWhenFinished(const Messenger& messenger) {
+    // Not QApplication::quit: that first asks every window to close and gives up when one
+    // refuses, and the main window refuses (closing it only puts it in the tray). The program's
+    // own end has already put everything away; the loop just ends.
+    QObject::connect(
+        &messenger, &Messenger::finished, qApp, [] { QCoreApplication::exit(0); },
+        Qt::QueuedConnection);
+}
+
 } // namespace quillo

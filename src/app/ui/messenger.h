@@ -111,4 +111,7 @@ private:
     bool ended_ = false;
 };
 
+// Ends the application's event loop once the messenger has finished (Exit, a newer version).
+void EndProgramWhenFinished(const Messenger& messenger);
+
 } // namespace quillo
