@@ -22,30 +22,33 @@ StartupCheck::StartupCheck(const Endpoints& endpoints, const SessionState& state
     , done_(std::move(done))
     , interruption_(std::move(interruption)) {}
 
-// Both fetches fail as a network failure does (empty text), whatever ends them, so that the
-// check still reports its outcome.
-QString StartupCheck::PublicAddress() const {
+namespace {
+
+// A short text of the maker's or the echo service, trimmed; empty text when the fetch failed,
+// as a network failure does, whatever ended it, so that the check still reports its outcome.
+QString fetchShortText(const char* what, const Endpoints& endpoints, const QString& url,
+                       qsizetype limit, const Interruption& interruption) {
     QString answer;
-    runGuarded("the address echo", [&] {
-        answer = PlainGet(endpoints_,
-                          QStringLiteral("http://") + endpoints_.ipEchoHost +
-                              QStringLiteral("/automation/n09230945.asp"),
-                          answer_limits::kAddressEcho, interruption_)
-                     .trimmed();
-    });
+    runGuarded(what, [&] { answer = PlainGet(endpoints, url, limit, interruption).trimmed(); });
+    return answer;
+}
+
+} // namespace
+
+QString StartupCheck::PublicAddress() const {
+    const QString answer = fetchShortText("the address echo", endpoints_,
+                                          QStringLiteral("http://") + endpoints_.ipEchoHost +
+                                              QStringLiteral("/automation/n09230945.asp"),
+                                          answer_limits::kAddressEcho, interruption_);
     // A redirect's target or an error page is no address.
     return LooksLikeIpAddress(answer) ? answer : QString();
 }
 
 QString StartupCheck::FetchRemoteVersion() const {
-    QString answer;
-    runGuarded("the version check", [&] {
-        answer = PlainGet(endpoints_,
-                          QStringLiteral("http://") + endpoints_.updateHost +
-                              QStringLiteral("/version.htm"),
-                          answer_limits::kVersionText, interruption_)
-                     .trimmed();
-    });
+    const QString answer = fetchShortText("the version check", endpoints_,
+                                          QStringLiteral("http://") + endpoints_.updateHost +
+                                              QStringLiteral("/version.htm"),
+                                          answer_limits::kVersionText, interruption_);
     return LooksLikeVersion(answer) ? answer : QString();
 }
 

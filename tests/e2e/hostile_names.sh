@@ -8,40 +8,10 @@
 set -euo pipefail
 
 program="$1" standin="$2" out="$3"
-rm -rf "$out"
-mkdir -p "$out/config/Rezidezo Zori Ruziva" "$out/data" "$out/runtime" "$out/shots" "$out/bait"
-chmod 700 "$out/runtime"
-printf '%s\n' 'alice@quillo.test=dword:00000000' 'ShowLastMsg=dword:00000000' \
-    >"$out/config/Rezidezo Zori Ruziva/settings.conf"
-export XDG_CONFIG_HOME="$out/config" XDG_DATA_HOME="$out/data" XDG_RUNTIME_DIR="$out/runtime"
-export DBUS_SESSION_BUS_ADDRESS="disabled:"
-export ASAN_OPTIONS="detect_leaks=0" QT_QPA_PLATFORM=xcb
-unset QT_QPA_PLATFORMTHEME
-
-pids=()
-finish() {
-    local p
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-}
-trap finish EXIT
-
-step() { printf 'e2e hostile: %s\n' "$*"; }
-fail() {
-    printf 'e2e hostile FAILED: %s\n' "$*" >&2
-    shot failure || true
-    exit 1
-}
-shot() { import -window root "$out/shots/$1.png"; }
-wait_for() {
-    local tries="$1"
-    shift
-    until "$@" >/dev/null 2>&1; do
-        tries=$((tries - 1))
-        [ "$tries" -gt 0 ] || return 1
-        sleep 0.1
-    done
-}
+E2E_NAME="e2e hostile"
+source "$(dirname "$0")/common.sh"
+prepare_home
+mkdir -p "$out/bait"
 
 # The bait: red pictures that would show, and be opened, if a name's markup were ever read.
 bait="$out/bait"
@@ -74,55 +44,12 @@ inotifywait -m -e open -e access --format '%f %e' "$bait" >"$out/opened.log" 2>"
 pids+=($!)
 wait_for 50 grep -q 'Watches established' "$out/inotify.log" || fail "inotifywait did not start"
 
-"$standin" --data "$out/hostile.json" --port 0 --no-tls --state "$out/standin-state" \
-    --hold-ms 3000 >"$out/standin.log" 2>&1 &
-pids+=($!)
-wait_for 100 grep -q '^quillo-standin http' "$out/standin.log" || fail "the stand-in did not start"
-address="$(grep -m1 '^quillo-standin http' "$out/standin.log" | awk '{print $2}')"
-printf 'connect_to=127.0.0.1:%s\nplain_sign_in=true\n' "${address##*:}" \
-    >"$(dirname "$program")/endpoints.ini"
-requests() { curl -s "$address/__control/requests?$1"; }
-
-display=90
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
-    display=$((display + 1))
-done
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$display"
-wait_for 100 xdpyinfo || fail "no virtual display"
-openbox >/dev/null 2>&1 &
-pids+=($!)
-trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel \
-    --height 24 --transparent false >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+start_standin "$out/hostile.json"
+start_screen
 
 step "starting the messenger and signing in"
-"$program" >"$out/quillo.log" 2>&1 &
-quillo=$!
-pids+=($quillo)
-main_window() {
-    local id
-    for id in $(xdotool search --onlyvisible --name '^Quillo for Facebook$' 2>/dev/null); do
-        if ! xdotool getwindowgeometry "$id" | grep -q 'Geometry: 467x313'; then
-            echo "$id"
-            return 0
-        fi
-    done
-    return 1
-}
-wait_for 200 main_window || fail "the main window did not appear"
-window="$(main_window)"
-xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
-sleep 0.3
-xdotool type --delay 20 'alice@quillo.test'
-xdotool key Tab
-xdotool type --delay 20 'alice'
-xdotool key Return
-polling() { requests "" | grep -q '/x/0/true/'; }
-wait_for 150 polling || fail "the long poll did not start"
-sleep 1
+start_program
+sign_in_by_keys
 shot 1-hostile-contact-page
 kill -0 "$quillo" || fail "the program ended on the contact page"
 

@@ -178,12 +178,7 @@ protected:
         messenger_->setUrlOpener([this](const QUrl& url) { opened_.append(url); });
         messenger_->start();
         ASSERT_TRUE(runUntil([this] { return main() && main()->isVisible(); }));
-        main()->txtEmail->setText(kAliceEmail);
-        main()->txtPassword->setText(QStringLiteral("alice"));
-        main()->btnSignin->click();
-        ASSERT_TRUE(runUntil([this] {
-            return main()->contactPageShown() && !messenger_->engine().state().HistoryLoading;
-        }));
+        ASSERT_TRUE(SignInAsAlice(*messenger_));
     }
 
     MainWindow* main() { return messenger_->mainWindow(); }

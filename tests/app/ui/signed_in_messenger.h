@@ -36,6 +36,17 @@ inline bool runUntil(const std::function<bool()>& check, int timeoutMs = 15000) 
     return true;
 }
 
+// Types alice's e-mail address and password into the login page and presses Sign in; true once
+// the contact page shows and the replay of recent conversations is over.
+inline bool SignInAsAlice(Messenger& messenger) {
+    MainWindow* main = messenger.mainWindow();
+    main->txtEmail->setText(kAliceEmail);
+    main->txtPassword->setText(QStringLiteral("alice"));
+    main->btnSignin->click();
+    return runUntil(
+        [&] { return main->contactPageShown() && !messenger.engine().state().HistoryLoading; });
+}
+
 class SignedInMessengerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -46,12 +57,7 @@ protected:
         messenger_ = std::make_unique<Messenger>(std::move(store), standin_.endpoints());
         messenger_->start();
         ASSERT_TRUE(runUntil([this] { return main() && main()->isVisible(); }));
-        main()->txtEmail->setText(kAliceEmail);
-        main()->txtPassword->setText(QStringLiteral("alice"));
-        main()->btnSignin->click();
-        ASSERT_TRUE(runUntil([this] {
-            return main()->contactPageShown() && !messenger_->engine().state().HistoryLoading;
-        }));
+        ASSERT_TRUE(SignInAsAlice(*messenger_));
         // Lines replayed from the service's history have arrived by the first held poll.
         ASSERT_TRUE(runUntil([this] { return standin_.waitForHeldPolls(1, 0); }));
     }
