@@ -1,5 +1,7 @@
 #include "app/session_engine.h"
 
+#include <QCryptographicHash>
+
 #include "chat/history.h"
 #include "chat/poll_thread.h"
 #include "conversation/received_text.h"
@@ -209,7 +211,7 @@ void SessionEngine::startAttempt() {
         return;
     attemptRunning_ = true;
     ++sessionNumber_;
-    replayedThisSession_.clear();
+    seenThisSession_.clear();
     state_.Stopping = false;
     sender_.reset();
     SignInHooks hooks;
@@ -356,22 +358,22 @@ void SessionEngine::handleMessage(std::unique_ptr<TMSg> record) {
     if (!message.conversation.isValid())
         return;
     // A line that arrives while the history is replayed can come both ways, from the history
-    // and live on the new channel; the window shows it once. Only the last replayed lines of
-    // each conversation are kept: the service may hold a history of any length, and only its
-    // end can still arrive.
+    // and live on the channel, in either order, and the channel may hand a line on again after a
+    // reconnect; the window shows it once. Only the last lines of each conversation are kept:
+    // only those can still come again.
     if (!message.own) {
-        const QString key = message.time + u'\n' + DecodeReceivedText(message.text);
+        // The text by its digest: a thousand long lines would otherwise be kept whole.
+        const QString key =
+            message.time + u'\n' +
+            QString::fromLatin1(QCryptographicHash::hash(DecodeReceivedText(message.text).toUtf8(),
+                                                         QCryptographicHash::Sha1)
+                                    .toHex());
         const QString friendId = message.from.toText();
-        if (message.replayed) {
-            auto kept = replayedThisSession_.find(friendId);
-            if (kept == replayedThisSession_.end())
-                kept = replayedThisSession_.insert(friendId, RecentKeys(kReplayedLinesKept));
-            if (!kept->insert(key))
-                return;
-        } else if (const auto kept = replayedThisSession_.find(friendId);
-                   kept != replayedThisSession_.end() && kept->erase(key)) {
+        auto kept = seenThisSession_.find(friendId);
+        if (kept == seenThisSession_.end())
+            kept = seenThisSession_.insert(friendId, RecentKeys(kSeenLinesKept));
+        if (!kept->insert(key))
             return;
-        }
     }
     emit messageArrived(message);
 }

@@ -207,10 +207,10 @@ private:
     bool attemptWaitsForWorkers_ = false;
     bool signOutWaitsForWorkers_ = false;
     quint64 sessionNumber_ = 0; // one per attempt
-    // Friends' replayed lines (time, text), per friend: the end of each conversation, far more
-    // than the few hundred items a new channel can hand out again.
-    static constexpr qsizetype kReplayedLinesKept = 1024;
-    QHash<QString, RecentKeys> replayedThisSession_;
+    // Friends' lines handed on this session (time and a digest of the text), per friend: the end
+    // of each conversation, far more than the few hundred items a channel can hand out again.
+    static constexpr qsizetype kSeenLinesKept = 1024;
+    QHash<QString, RecentKeys> seenThisSession_;
     QList<QThread*> sessionWorkers_;   // running; each leaves the list when it finishes
     QList<QPointer<QThread>> workers_; // every worker, for the end
 };

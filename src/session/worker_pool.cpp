@@ -16,9 +16,12 @@ WorkerPool::~WorkerPool() {
     stop();
 }
 
+// The marks restate the order the lock gives: the ThreadSanitizer runtime of GCC 12 loses it for
+// this lock as it does for the transfer registry's (http_transfer.cpp).
 void WorkerPool::post(std::function<void()> task) {
     {
         std::lock_guard lock(mutex_);
+        TakeOver(this);
         if (stopping_)
             return;
         queue_.push_back(std::move(task));
@@ -31,6 +34,7 @@ void WorkerPool::post(std::function<void()> task) {
             thread->start();
             threads_.push_back(std::move(thread));
         }
+        HandOver(this);
     }
     wake_.notify_one();
 }
@@ -41,12 +45,19 @@ void WorkerPool::run() {
         {
             std::unique_lock lock(mutex_);
             ++idle_;
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            wake_.wait(lock, [this] {
+                TakeOver(this);
+                return stopping_ || !queue_.empty();
+            });
             --idle_;
-            if (stopping_)
+            const bool stopping = stopping_;
+            if (!stopping) {
+                task = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            HandOver(this);
+            if (stopping)
                 break;
-            task = std::move(queue_.front());
-            queue_.pop_front();
         }
         runGuarded("a pooled task", task);
     }
@@ -59,9 +70,11 @@ void WorkerPool::stop() {
     std::deque<std::function<void()>> dropped; // let go of outside the lock
     {
         std::lock_guard lock(mutex_);
+        TakeOver(this);
         stopping_ = true;
         dropped.swap(queue_);
         threads.swap(threads_);
+        HandOver(this);
     }
     wake_.notify_all();
     for (const std::unique_ptr<QThread>& thread : threads) {

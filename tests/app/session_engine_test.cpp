@@ -360,9 +360,13 @@ TEST_F(EngineTest, ALineInTheReplayedHistoryAndOnTheChannelIsHandedOnOnce) {
                            [](const ChatMessage& m) { return m.text == u"both ways"; });
     }));
     waitUntil([] { return false; }, 1500ms); // a second copy would have come by now
-    const auto copies = std::count_if(seen.messages.begin(), seen.messages.end(),
-                                      [](const ChatMessage& m) { return m.text == u"both ways"; });
-    EXPECT_EQ(copies, 1);
+    QStringList copies;
+    for (const ChatMessage& m : seen.messages) {
+        if (m.text == u"both ways")
+            copies.append(m.time +
+                          (m.replayed ? QStringLiteral(" replayed") : QStringLiteral(" live")));
+    }
+    EXPECT_EQ(copies.size(), 1) << copies.join(u", ").toStdString();
 }
 
 namespace {
