@@ -165,7 +165,9 @@ void Act(Exchange& exchange) {
         for (std::int64_t i = 1; i <= count; ++i) {
             const std::string numbered =
                 count_field == send->end() ? text : text + " #" + std::to_string(i);
-            delivery = backend.state.SendChat(as, to, numbered, NowMillis(), "");
+            // The friend's clock agrees with the service's: the line's client time is the time
+            // the service stamps it with (kServiceTime), as a history entry shows it.
+            delivery = backend.state.SendChat(as, to, numbered, ServiceState::kServiceTime, "");
             RecordChat(backend, as, to, numbered, Json::object(), delivery, "control");
         }
         results["send"] = DeliveryName(delivery);

@@ -327,6 +327,9 @@ ServiceState::Delivery ServiceState::SendChat(UserId from, UserId to, const std:
             return Delivery::NotOnline;
         }
         const std::int64_t now = NowMillis();
+        if (client_time == kServiceTime) {
+            client_time = now;
+        }
         item = MessageItem(*from_account, *to_account, text, now, client_time, msg_id);
         ConversationLocked(from, to).messages.push_back({from, to, text, now, msg_id});
         receiver = ChannelLocked(to);

@@ -88,6 +88,9 @@ public:
     // Whether a poll on host channel for user with these cookies may still be served.
     bool PollAllowed(UserId user, const std::string& channel, const Fields& cookies) const;
 
+    // client_time for a sender whose clock agrees with the service's: the item's clientTime is
+    // then the time the service stamps the line with.
+    static constexpr std::int64_t kServiceTime = -1;
     // text is as typed; the items carry it with <, > and & as entities.
     Delivery SendChat(UserId from, UserId to, const std::string& text, std::int64_t client_time,
                       std::string msg_id);
