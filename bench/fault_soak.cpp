@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
     int replayedIn = 0; // first shown through a replay
     int signIns = 0;
     bool live = false;
-    QObject::connect(&engine, &SessionEngine::messageArrived, [&](const ChatMessage& m) {
+    auto onMessage = [&](const ChatMessage& m) {
         if (m.own || !m.text.startsWith(u"soak-"))
             return;
         const qsizetype slot = slotOf(m.text);
@@ -180,7 +180,12 @@ int main(int argc, char** argv) {
             ++received;
             replayedIn += m.replayed;
         }
-    });
+    };
+    QObject::connect(&engine, &SessionEngine::messagesArrived,
+                     [&](const QList<ChatMessage>& arrived) {
+                         for (const ChatMessage& m : arrived)
+                             onMessage(m);
+                     });
     QObject::connect(&engine, &SessionEngine::buddyListLoaded, [&] { live = true; });
     QObject::connect(&engine, &SessionEngine::sessionEvent, [&](SessionEventName name) {
         switch (name) {

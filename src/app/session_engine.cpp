@@ -341,41 +341,65 @@ void SessionEngine::startPoll() {
     runSessionWorker([this] { PollThread(state_, http_); });
 }
 
-void SessionEngine::handleMessage(std::unique_ptr<TMSg> record) {
+void SessionEngine::handleMessages(std::vector<std::unique_ptr<TMSg>> records) {
     // A line read as the session ended has no window to go to; while the user signs out the
     // session still shows what arrives.
     if (phase_ != Phase::Live && phase_ != Phase::SigningOut)
         return;
+    QList<ChatMessage> messages;
+    messages.reserve(qsizetype(records.size()));
+    for (const std::unique_ptr<TMSg>& record : records) {
+        if (std::optional<ChatMessage> message = messageOf(*record))
+            messages.append(std::move(*message));
+    }
+    if (!messages.isEmpty())
+        emit messagesArrived(messages);
+}
+
+std::optional<ChatMessage> SessionEngine::messageOf(const TMSg& record) {
     ChatMessage message;
-    message.from = ContactId::fromText(record->FromId);
-    message.own = record->FromId == state_.UserId.get();
-    message.conversation = message.own ? ContactId::fromText(record->To) : message.from;
-    message.fromName = message.own ? state_.FullName.get() : record->FromName;
-    message.text = message.own ? OwnLineText(record->Text) : record->Text;
-    message.time = record->Time;
-    message.live = record->Live;
-    message.replayed = record->Replayed;
+    message.from = ContactId::fromText(record.FromId);
+    message.own = record.FromId == state_.UserId.get();
+    message.conversation = message.own ? ContactId::fromText(record.To) : message.from;
+    message.fromName = message.own ? state_.FullName.get() : record.FromName;
+    message.text = message.own ? OwnLineText(record.Text) : record.Text;
+    message.time = record.Time;
+    message.live = record.Live;
+    message.replayed = record.Replayed;
     if (!message.conversation.isValid())
-        return;
+        return std::nullopt;
     // A line that arrives while the history is replayed can come both ways, from the history
     // and live on the channel, in either order, and the channel may hand a line on again after a
-    // reconnect; the window shows it once. Only the last lines of each conversation are kept:
-    // only those can still come again.
+    // reconnect; the window shows it once. A line is known by the service's id where it has one,
+    // and by its time and text: a history gives the service's time where the channel gives the
+    // sender's. Only the last lines of each conversation are kept: only those can still come
+    // again.
     if (!message.own) {
         // The text by its digest: a thousand long lines would otherwise be kept whole.
-        const QString key =
+        const QString byText =
             message.time + u'\n' +
             QString::fromLatin1(QCryptographicHash::hash(DecodeReceivedText(message.text).toUtf8(),
                                                          QCryptographicHash::Sha1)
                                     .toHex());
+        const QString byId =
+            record.MessageId.isEmpty() ? QString() : QStringLiteral("id\n") + record.MessageId;
         const QString friendId = message.from.toText();
         auto kept = seenThisSession_.find(friendId);
         if (kept == seenThisSession_.end())
             kept = seenThisSession_.insert(friendId, RecentKeys(kSeenLinesKept));
-        if (!kept->insert(key))
-            return;
+        const bool seen = kept->contains(byText) || (!byId.isEmpty() && kept->contains(byId));
+        kept->insert(byText);
+        if (!byId.isEmpty())
+            kept->insert(byId);
+        if (seen)
+            return std::nullopt;
     }
-    emit messageArrived(message);
+    return message;
+}
+
+void SessionEngine::handleMessagesMayBeMissing(const QList<ContactId>& friends) {
+    if (phase_ == Phase::Live || phase_ == Phase::SigningOut)
+        emit messagesMayBeMissing(friends);
 }
 
 void SessionEngine::handleTypingNotice(ContactId from, bool typing) {

@@ -8,10 +8,10 @@
 //
 // Thread: lives on the front end's thread, and every method is called there; every signal is
 // emitted there, and every completion callback runs there, only while its context object
-// lives. messageArrived is emitted while the worker that read the message waits, so messages
-// arrive one at a time and in order. Destroying the engine ends every request in flight and
-// waits for the workers, which end at once; it does not sign out of the service. A worker that
-// throws (runGuarded) ends alone, and its operation counts as failed.
+// lives. messagesArrived hands on each batch a worker read (a long-poll answer, a replayed
+// line) in order, each line once; the long poll does not wait for it. Destroying the engine ends
+// every request in flight and waits for the workers, which end at once; it does not sign out of the
+// service. A worker that throws (runGuarded) ends alone, and its operation counts as failed.
 
 #include <QHash>
 #include <QList>
@@ -135,7 +135,11 @@ signals:
     void signInRefused(quillo::SignInRefusal why);
     void buddyListLoaded(const QList<quillo::BuddyEntry>& contacts);
     void presenceChanged(const QList<quillo::ContactId>& online);
-    void messageArrived(const quillo::ChatMessage& message);
+    // Lines for the conversations, oldest first, each once.
+    void messagesArrived(const QList<quillo::ChatMessage>& messages);
+    // The channel dropped lines that the histories could not give back: these conversations may
+    // miss some.
+    void messagesMayBeMissing(const QList<quillo::ContactId>& friends);
     void typingNotice(quillo::ContactId from, bool typing);
     void messageSent(quillo::ContactId to, const QString& text, quillo::SendOutcome outcome);
     void pictureFound(const QString& url);
@@ -152,7 +156,10 @@ private:
     };
 
     void handleSessionEvent(int kind, int code) override;
-    void handleMessage(std::unique_ptr<TMSg> record) override;
+    void handleMessages(std::vector<std::unique_ptr<TMSg>> records) override;
+    void handleMessagesMayBeMissing(const QList<ContactId>& friends) override;
+    // The line a record stands for; nullopt when it is none to show (see the .cpp).
+    std::optional<ChatMessage> messageOf(const TMSg& record);
     void handleTypingNotice(ContactId from, bool typing) override;
     void handleBuddyList(int code, BuddyList lines) override;
 

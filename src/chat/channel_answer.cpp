@@ -76,6 +76,7 @@ QList<ChannelItem> ChannelItems(const QString& answer) {
         if (type.startsWith(u"msg\"")) {
             item.kind = ChannelItem::Kind::Message;
             item.messageId = valueAfter(item.text, u"\"msgID\":\"", u"\"");
+            item.serviceTime = valueAfter(item.text, u"\"time\":", u",").trimmed().toLongLong();
         } else if (type.startsWith(u"typ\"")) {
             item.kind = ChannelItem::Kind::Typing;
             item.from = SenderIdOf(FromOf(item.text));

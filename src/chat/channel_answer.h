@@ -31,8 +31,10 @@ struct ChannelItem {
     // Typing: the sender, and whether typing started (st 1) or stopped (st 0).
     qint64 from = 0;
     bool typing = false;
-    // Message: the service's message id ("msgID"), empty when the item has none.
+    // Message: the service's message id ("msgID"), empty when the item has none, and when the
+    // service took it (its "time", ms since 1970; 0 when missing).
     QString messageId;
+    qint64 serviceTime = 0;
 };
 
 // The items of an answer in order; empty when the answer carries no "ms" list.

@@ -29,6 +29,20 @@ QString normalised(QString text) {
     return text;
 }
 
+// The message id right after an entry's time, in the answer's plain form or the page's escaped
+// one; empty when the entry has none there.
+QString messageIdAt(QStringView text) {
+    for (const QStringView quote : {QStringView(u"\""), QStringView(u"\\\"")}) {
+        const QString q = quote.toString();
+        const QString marker = q + QStringLiteral("msgID") + q + u':' + q;
+        if (!text.startsWith(marker))
+            continue;
+        const qsizetype end = text.indexOf(quote, marker.size());
+        return end < 0 ? QString() : text.mid(marker.size(), end - marker.size()).toString();
+    }
+    return QString();
+}
+
 } // namespace
 
 QString ParseHistory(const QString& raw, const QString& userId,
@@ -46,6 +60,7 @@ QString ParseHistory(const QString& raw, const QString& userId,
             cursor.cut(u"\\\"time\\\":", u",", time) != Cut::Found)
             break;
         consumed = text.size() - cursor.rest().size();
+        const QString messageId = messageIdAt(cursor.rest().mid(time.size() + 1));
         if (body.isEmpty())
             continue;
         body.replace(QStringLiteral("\\\\n"), QStringLiteral("<Br>"));
@@ -57,6 +72,8 @@ QString ParseHistory(const QString& raw, const QString& userId,
         record->FromId = from;
         record->To = to;
         record->Time = time;
+        record->MessageId = messageId;
+        record->ServiceTime = time.trimmed().toLongLong();
         if (from != userId) {
             record->FromName = escapedName ? escapedName(from) : QString();
             record->Replayed = true;

@@ -1,11 +1,17 @@
 #include "chat/poll_thread.h"
 
+#include <QDateTime>
+#include <QHash>
 #include <QRandomGenerator>
+#include <QSet>
 #include <chrono>
 #include <exception>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "chat/channel_answer.h"
+#include "chat/gap_fill.h"
 #include "session/http_layer.h"
 #include "session/recent_keys.h"
 #include "session/session_event.h"
@@ -26,6 +32,7 @@ public:
 
     // Runs until the session stops or this loop ends it.
     void run() {
+        startedAt_ = QDateTime::currentMSecsSinceEpoch();
         std::optional<QString> answer = fetch(firstUrl());
         if (!answer)
             return;
@@ -36,6 +43,8 @@ public:
             answer = fetch(laterUrl());
             if (!answer)
                 return;
+            if (gap_)
+                fillGap(*answer);
             if (!classify(*answer))
                 return;
         }
@@ -98,30 +107,112 @@ private:
             else if (item.kind == ChannelItem::Kind::Typing)
                 typingNotice(item);
         }
+        handOverBatch();
         // Each item has its own sequence number.
         seq_ += std::max<qsizetype>(items.size(), 1);
         return true;
     }
 
     void typingNotice(const ChannelItem& item) {
+        handOverBatch(); // a notice that follows a line must not overtake it
         if (SessionEventSink* mainWindow = state_.MainWindow.load())
             mainWindow->postTypingNotice(ContactId(item.from), item.typing);
     }
 
     void deliverMessage(const ChannelItem& item) {
+        lastServiceTime_ = std::max(lastServiceTime_, item.serviceTime);
         auto record = std::make_unique<TMSg>();
         record->Live = true;
+        record->MessageId = item.messageId;
+        record->ServiceTime = item.serviceTime;
         ParseMessage(item.text, *record);
         if (record->Text.isEmpty() || record->FromId.isEmpty() ||
             record->FromId == state_.UserId.get())
             return; // the user's own lines come back from the channel too
-        const QString key = item.messageId.isEmpty()
-                                ? record->FromId + u'\n' + record->Time + u'\n' + record->Text
-                                : item.messageId;
-        if (!delivered_.insert(key))
+        if (!delivered_.insert(HandedOnKey(*record)))
+            return;
+        friendNames_.insert(record->FromId, record->FromName);
+        batch_.push_back(std::move(record));
+    }
+
+    // Posts the lines gathered so far as one batch: the window takes them in when it can, and
+    // this loop goes back to the channel at once.
+    void handOverBatch() {
+        if (batch_.empty())
             return;
         if (SessionEventSink* mainWindow = state_.MainWindow.load())
-            mainWindow->sendMessage(std::move(record));
+            mainWindow->postMessages(std::move(batch_));
+        batch_.clear();
+    }
+
+    // The channel skipped from seq_ to newSeq: the items between are gone from it.
+    void noteGap(qint64 newSeq) {
+        if (newSeq <= seq_)
+            return;
+        if (!gap_)
+            gap_ = Gap{0, lastServiceTime_ > 0 ? lastServiceTime_ : startedAt_};
+        gap_->dropped += newSeq - seq_;
+    }
+
+    // Asks the history of every conversation this session has seen, and of those in the answer
+    // that follows the gap, for the lines the gap took; hands them over before the answer's own.
+    // What the histories cannot give back is reported per conversation.
+    void fillGap(const QString& answer) {
+        QStringList friends = friendNames_.keys();
+        const QSet<QString> shownBefore(friends.cbegin(), friends.cend());
+        for (const ChannelItem& item : ChannelItems(answer)) {
+            if (item.kind != ChannelItem::Kind::Message)
+                continue;
+            TMSg line;
+            ParseMessage(item.text, line);
+            if (!line.FromId.isEmpty() && line.FromId != state_.UserId.get() &&
+                !friends.contains(line.FromId)) {
+                friends.append(line.FromId);
+                friendNames_.insert(line.FromId, line.FromName);
+            }
+        }
+        if (friends.isEmpty())
+            return; // nobody to ask yet: the gap waits for the first line after it
+        const Gap gap = *std::exchange(gap_, std::nullopt);
+        const QString userId = state_.UserId.get();
+        auto handedOn = [this](const TMSg& record) {
+            return delivered_.contains(HandedOnKey(record));
+        };
+        qint64 recovered = 0;
+        QList<ContactId> cutShort;  // their histories start after their last line shown
+        QList<ContactId> uncertain; // new to the session: their histories may be all there is
+        for (const QString& id : std::as_const(friends)) {
+            if (state_.Stopping)
+                return;
+            const QString history = http_.ServiceGet(QStringLiteral("/ajax/chat/history.php?id=") +
+                                                         id + QStringLiteral("&__a=1"),
+                                                     QString());
+            MissingLines missing = FindMissingLines(history, userId, id, handedOn, gap.start,
+                                                    shownBefore.contains(id));
+            // A friend whose lines were shown has a gap of their own when the history does
+            // not reach back to them; one new to the session may have written only now.
+            if (!missing.reachesBack)
+                (shownBefore.contains(id) ? cutShort : uncertain).append(ContactId::fromText(id));
+            for (std::unique_ptr<TMSg>& record : missing.lines) {
+                delivered_.insert(HandedOnKey(*record));
+                // Lines that came late, not a replay: they are logged and noticed like any.
+                record->Live = true;
+                record->Replayed = false;
+                record->FromName = friendNames_.value(id);
+                lastServiceTime_ = std::max(lastServiceTime_, record->ServiceTime);
+                batch_.push_back(std::move(record));
+                ++recovered;
+            }
+        }
+        handOverBatch();
+        // A gap can hold typing notices and the user's own lines too: when as many lines came
+        // back as items were dropped, the new friends' histories held the whole gap.
+        if (recovered < gap.dropped)
+            cutShort.append(uncertain);
+        if (!cutShort.isEmpty()) {
+            if (SessionEventSink* mainWindow = state_.MainWindow.load())
+                mainWindow->postMessagesMayBeMissing(cutShort);
+        }
     }
 
     // False when the loop must end.
@@ -136,6 +227,9 @@ private:
             answer.contains(u"\"error\":"))
             return reconnect() == Step::Continue;
         if (answer.contains(u"seq")) {
+            // The service cannot serve the seq asked for and names the one to go on from.
+            if (const std::optional<qint64> newSeq = seqFrom(SeqOf(answer)))
+                noteGap(*newSeq);
             takeSeq(SeqOf(answer));
             state_.ReconnectCount = 0;
             return true;
@@ -207,6 +301,16 @@ private:
     // The messages already handed over: one the service delivers again (after a reconnect,
     // say) is shown once.
     RecentKeys delivered_;
+    std::vector<std::unique_ptr<TMSg>> batch_; // the answer's lines, not posted yet
+    // The friends whose lines this loop handed on, with their names as the channel wrote them.
+    QHash<QString, QString> friendNames_;
+    qint64 startedAt_ = 0;       // this machine's clock when the loop began (ms since 1970)
+    qint64 lastServiceTime_ = 0; // the service's time of the newest line read, 0 before any
+    struct Gap {
+        qint64 dropped; // items the channel skipped
+        qint64 start;   // no line from before this service time can be in the gap
+    };
+    std::optional<Gap> gap_; // items were skipped and have not been looked for yet
 };
 
 } // namespace

@@ -44,7 +44,20 @@ ConsoleFrontEnd::ConsoleFrontEnd(ConsoleOptions options, QTextStream& out, QObje
     });
     connect(&engine_, &SessionEngine::buddyListLoaded, this, &ConsoleFrontEnd::onBuddyListLoaded);
     connect(&engine_, &SessionEngine::presenceChanged, this, &ConsoleFrontEnd::onPresenceChanged);
-    connect(&engine_, &SessionEngine::messageArrived, this, &ConsoleFrontEnd::onMessage);
+    connect(&engine_, &SessionEngine::messagesArrived, this,
+            [this](const QList<ChatMessage>& messages) {
+                for (const ChatMessage& message : messages)
+                    onMessage(message);
+            });
+    connect(
+        &engine_, &SessionEngine::messagesMayBeMissing, this,
+        [this](const QList<ContactId>& friends) {
+            for (const ContactId& id : friends)
+                out_.emitEvent(
+                    QStringLiteral("messages_missed"),
+                    QStringLiteral("Some messages from %1 may have been missed.").arg(nameOf(id)),
+                    {{QStringLiteral("from"), id.toText()}});
+        });
     connect(&engine_, &SessionEngine::typingNotice, this, &ConsoleFrontEnd::onTyping);
     connect(&engine_, &SessionEngine::messageSent, this, &ConsoleFrontEnd::onMessageSent);
     connect(&engine_, &SessionEngine::startupCheckDone, this, [this](int newVersion) {

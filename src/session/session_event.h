@@ -2,15 +2,18 @@
 // SessionEvent: the one report by which every worker tells the front end what happened to the
 // session, and the interface through which the workers deliver it.
 //
-// Kinds 1, 2 and 5 are posted: the worker queues the event and goes on. Kind 3 carries a message
-// record and is sent: the worker waits until the front end has handled it, so records arrive one
-// at a time and in order, and the record belongs to the front end from then on. Typing notices
-// and buddy lists are posted too; each list is the receiver's own copy.
+// Kinds 1, 2 and 5 are posted: the worker queues the event and goes on. Kind 3 carries message
+// records. The history replay sends them one at a time and waits until each is handled; the long
+// poll posts each answer's records as one batch and goes on polling, so that a slow window never
+// keeps it from the channel. Either way records arrive in order, each once, and belong to the
+// front end from then on. Typing notices and buddy lists are posted too; each list is the
+// receiver's own copy.
 
 #include <QString>
 #include <QStringList>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "session/contact_id.h"
 #include "session/message_record.h"
@@ -69,6 +72,17 @@ public:
     // Hand a message record (kind 3) to the front end and return once it has been handled.
     // Called on the front end's own thread, it is handled directly.
     virtual void sendMessage(std::unique_ptr<TMSg> record) = 0;
+
+    // Message records (kind 3) for the front end, in order, queued as one batch; returns at once.
+    // The default hands them over one at a time through sendMessage.
+    virtual void postMessages(std::vector<std::unique_ptr<TMSg>> records) {
+        for (std::unique_ptr<TMSg>& record : records)
+            sendMessage(std::move(record));
+    }
+
+    // The channel dropped lines that the service's history could not give back: the
+    // conversations with these friends may miss some. Posted, after the lines that were found.
+    virtual void postMessagesMayBeMissing(QList<ContactId> friends) { Q_UNUSED(friends); }
 
     // A friend started (true) or stopped typing. Posted.
     virtual void postTypingNotice(ContactId from, bool typing) = 0;

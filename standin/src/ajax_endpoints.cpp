@@ -248,7 +248,13 @@ void History(Exchange& exchange) {
     const auto self = backend.state.FindAccount(session->user);
     const auto person = backend.state.FindAccount(other);
     Json history = Json::array();
-    for (const StoredMessage& message : backend.state.History(session->user, other)) {
+    std::vector<StoredMessage> stored = backend.state.History(session->user, other);
+    // The service kept only a conversation's recent lines.
+    const std::size_t kept = backend.state.Settings().history_kept;
+    if (kept > 0 && stored.size() > kept) {
+        stored.erase(stored.begin(), stored.end() - static_cast<std::ptrdiff_t>(kept));
+    }
+    for (const StoredMessage& message : stored) {
         const Account* from =
             message.from == session->user ? &*self : (person ? &*person : nullptr);
         const Account* to = message.to == session->user ? &*self : (person ? &*person : nullptr);

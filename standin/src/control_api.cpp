@@ -104,6 +104,7 @@ Json SettingsJson(const ServiceSettings& settings) {
     out["root_redirect_443"] = settings.root_redirect_443;
     out["login_redirect_root"] = settings.login_redirect_root;
     out["ip"] = settings.ip_answer ? Json(*settings.ip_answer) : Json(nullptr);
+    out["history_kept"] = settings.history_kept;
     return out;
 }
 
@@ -229,6 +230,12 @@ void ChangeSettings(Exchange& exchange) {
     if (body.contains("ip")) {
         settings.ip_answer =
             body["ip"].is_null() ? std::nullopt : std::optional(body["ip"].get<std::string>());
+    }
+    if (body.contains("history_kept")) {
+        if (!body["history_kept"].is_number_unsigned()) {
+            throw ControlError("\"history_kept\" must be a whole number, 0 for every line");
+        }
+        settings.history_kept = body["history_kept"].get<std::size_t>();
     }
     if (settings.hold.count() < 0 || settings.bot_delay.count() < 0) {
         throw ControlError("times must not be negative");

@@ -40,6 +40,7 @@ struct ServiceSettings {
     bool root_redirect_443 = false;           // a first root GET goes to the same URL on :443
     bool login_redirect_root = false;         // the credential POST answers with the root URL
     std::optional<std::string> ip_answer; // what the IP echo says; the caller's address if unset
+    std::size_t history_kept = 0; // the history endpoint's last N lines of a conversation; 0: all
 };
 
 struct ConversationSummary {

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <numeric>
 
 #include "app/session_engine.h"
 #include "harness/demo_accounts.h"
@@ -41,8 +42,8 @@ public:
                     contacts = list;
                     note(QStringLiteral("buddy_list_loaded"));
                 });
-        connect(&engine, &SessionEngine::messageArrived, this,
-                [this](const ChatMessage& m) { messages.append(m); });
+        connect(&engine, &SessionEngine::messagesArrived, this,
+                [this](const QList<ChatMessage>& m) { messages.append(m); });
         connect(&engine, &SessionEngine::messageSent, this,
                 [this](ContactId, const QString&, SendOutcome o) { outcomes.append(o); });
         connect(&engine, &SessionEngine::pictureFound, this, [this](const QString& url) {
@@ -367,6 +368,82 @@ TEST_F(EngineTest, ALineInTheReplayedHistoryAndOnTheChannelIsHandedOnOnce) {
                           (m.replayed ? QStringLiteral(" replayed") : QStringLiteral(" live")));
     }
     EXPECT_EQ(copies.size(), 1) << copies.join(u", ").toStdString();
+}
+
+namespace {
+
+struct BurstOutcome {
+    QList<int> numbers;       // the burst's lines as they were handed on, by number
+    QList<ContactId> mayMiss; // conversations said to miss lines
+    int historyRequests = 0;  // asked while the burst came in
+    bool complete = false;    // every line came before the time was up
+    bool allLive = true;      // every line came as a live one, none as a replay
+};
+
+// Zoë sends `count` numbered lines at once while the channel host answers Alice's next poll
+// late, so the channel (which keeps its last 200 items) drops most of them before the poll
+// comes back. The front end is slow too: each batch costs it 20 ms.
+BurstOutcome burstWhilePollIsLate(SessionEngine& engine, StandInProcess& standin,
+                                  const std::function<void(const QJsonObject&)>& fault, int count,
+                                  int expected) {
+    BurstOutcome outcome;
+    QObject context;
+    QObject::connect(&engine, &SessionEngine::messagesArrived, &context,
+                     [&](const QList<ChatMessage>& messages) {
+                         for (const ChatMessage& m : messages) {
+                             if (!m.text.startsWith(u"burst #"))
+                                 continue;
+                             outcome.numbers.append(m.text.mid(7).toInt());
+                             // Late lines are logged and noticed like any other.
+                             outcome.allLive = outcome.allLive && m.live && !m.replayed;
+                         }
+                         QThread::msleep(20);
+                     });
+    QObject::connect(&engine, &SessionEngine::messagesMayBeMissing, &context,
+                     [&](const QList<ContactId>& friends) { outcome.mayMiss.append(friends); });
+    const int before = standin.requests().isEmpty() ? 0 : standin.requests().last()[u"n"].toInt();
+    fault({{"host", "0.*"}, {"path", "/x/*"}, {"action", "delay"}, {"ms", 1500}, {"count", 1}});
+    standin.control(
+        QStringLiteral("act"),
+        {{"as", kZoe}, {"send", QJsonObject{{"to", kAlice}, {"text", "burst"}, {"count", count}}}});
+    outcome.complete = waitUntil([&] { return outcome.numbers.size() >= expected; }, 30s);
+    waitUntil([] { return false; }, 500ms); // a second copy of any line would come by now
+    for (const QJsonValue& r : standin.requests(QStringLiteral("since=%1").arg(before)))
+        outcome.historyRequests += r[u"path"].toString() == u"/ajax/chat/history.php";
+    return outcome;
+}
+
+} // namespace
+
+TEST_F(EngineTest, ABurstTheChannelCannotKeepIsFilledFromTheHistoryEachLineOnce) {
+    auto engine = newEngine();
+    Observer seen(*engine);
+    signInFully(*engine, seen);
+    const BurstOutcome burst = burstWhilePollIsLate(
+        *engine, standin_, [this](const QJsonObject& rule) { fault(rule); }, 1000, 1000);
+    ASSERT_TRUE(burst.complete) << burst.numbers.size() << " of 1000";
+    QList<int> inOrder(1000);
+    std::iota(inOrder.begin(), inOrder.end(), 1);
+    EXPECT_EQ(burst.numbers, inOrder) << "each line once, in the order written";
+    EXPECT_GE(burst.historyRequests, 1) << "the channel did drop lines";
+    EXPECT_TRUE(burst.mayMiss.isEmpty()) << "the history had every line";
+    EXPECT_TRUE(burst.allLive);
+}
+
+TEST_F(EngineTest, LinesTheHistoryNoLongerHoldsAreReportedAsPossiblyMissed) {
+    standin_.control(QStringLiteral("settings"), {{"history_kept", 300}});
+    auto engine = newEngine();
+    Observer seen(*engine);
+    signInFully(*engine, seen);
+    const BurstOutcome burst = burstWhilePollIsLate(
+        *engine, standin_, [this](const QJsonObject& rule) { fault(rule); }, 1000, 300);
+    ASSERT_TRUE(burst.complete) << burst.numbers.size();
+    EXPECT_EQ(burst.mayMiss, QList<ContactId>{ContactId::fromText(kZoe)});
+    // What came is the first few (before the channel fell behind) and the last 300, once each.
+    EXPECT_TRUE(std::is_sorted(burst.numbers.begin(), burst.numbers.end()));
+    EXPECT_EQ(std::adjacent_find(burst.numbers.begin(), burst.numbers.end()), burst.numbers.end());
+    EXPECT_EQ(burst.numbers.last(), 1000);
+    EXPECT_TRUE(burst.numbers.contains(701));
 }
 
 namespace {

@@ -55,10 +55,16 @@ struct RecordingHandler : SessionEventHandler {
         events.emplace_back(kind, code);
         threads.push_back(QThread::currentThreadId());
     }
-    void handleMessage(std::unique_ptr<TMSg> record) override {
-        texts.push_back(record->Text);
+    void handleMessages(std::vector<std::unique_ptr<TMSg>> records) override {
+        batches.push_back(records.size());
+        for (const std::unique_ptr<TMSg>& record : records)
+            texts.push_back(record->Text);
         threads.push_back(QThread::currentThreadId());
     }
+    void handleMessagesMayBeMissing(const QList<ContactId>& friends) override {
+        texts.push_back(QStringLiteral("missing ") + friends.value(0).toText());
+    }
+    std::vector<size_t> batches;
     void handleTypingNotice(ContactId, bool) override {}
     void handleBuddyList(int, BuddyList) override {}
 };
@@ -93,6 +99,64 @@ TEST(QueuedEventSink, WorkerEventsArriveInOrderOnTheFrontEndThread) {
     EXPECT_EQ(seenBeforeReturn, (std::vector<QString>{"0", "1", "2"}));
     for (Qt::HANDLE id : handler.threads)
         EXPECT_EQ(id, QThread::currentThreadId());
+}
+
+// The long poll posts each answer's lines and goes back to the channel without waiting for a
+// window that is busy: the batches queue up and are handled later, whole and in order.
+TEST(QueuedEventSink, PostedBatchesDoNotWaitForTheFrontEndAndKeepTheirOrder) {
+    RecordingHandler handler;
+    QueuedEventSink sink(handler);
+    std::thread worker([&] {
+        for (int batch = 0; batch < 3; ++batch) {
+            std::vector<std::unique_ptr<TMSg>> records;
+            for (int i = 0; i < 2; ++i) {
+                records.push_back(std::make_unique<TMSg>());
+                records.back()->Text = QString::number(batch * 2 + i);
+            }
+            sink.postMessages(std::move(records));
+        }
+        sink.postMessagesMayBeMissing({ContactId::fromText(QStringLiteral("42"))});
+    });
+    worker.join(); // returns although this thread has not handled a single event yet
+    EXPECT_TRUE(handler.texts.empty());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(handler.batches, (std::vector<size_t>{2, 2, 2}));
+    EXPECT_EQ(handler.texts, (std::vector<QString>{"0", "1", "2", "3", "4", "5", "missing 42"}));
+}
+
+// A burst of thousands of lines reaches the front end a few hundred per turn of its event loop,
+// and a report made after it still comes after its last line.
+TEST(QueuedEventSink, ABigBatchIsHandedOnInPartsAndStaysInOrder) {
+    RecordingHandler handler;
+    QueuedEventSink sink(handler);
+    std::vector<std::unique_ptr<TMSg>> records;
+    for (int i = 0; i < 1000; ++i) {
+        records.push_back(std::make_unique<TMSg>());
+        records.back()->Text = QString::number(i);
+    }
+    sink.postMessages(std::move(records));
+    sink.postMessagesMayBeMissing({ContactId::fromText(QStringLiteral("42"))});
+    QCoreApplication::processEvents();
+    EXPECT_GT(handler.texts.size(), 0u);
+    EXPECT_LE(handler.texts.size(), size_t(QueuedEventSink::kLinesPerTurn));
+    for (int turn = 0; turn < 10 && handler.texts.size() < 1001; ++turn)
+        QCoreApplication::processEvents();
+    ASSERT_EQ(handler.texts.size(), 1001u);
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(handler.texts[size_t(i)], QString::number(i));
+    EXPECT_EQ(handler.texts.back(), QStringLiteral("missing 42"));
+}
+
+// Batches that were still queued when the front end went away are freed, not handed on.
+TEST(QueuedEventSink, BatchesQueuedBeforeCloseAreDropped) {
+    RecordingHandler handler;
+    QueuedEventSink sink(handler);
+    std::vector<std::unique_ptr<TMSg>> records;
+    records.push_back(std::make_unique<TMSg>());
+    sink.postMessages(std::move(records));
+    sink.close();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(handler.texts.empty());
 }
 
 TEST(QueuedEventSink, RecordSentFromTheFrontEndThreadIsHandledDirectly) {

@@ -243,7 +243,9 @@ void Messenger::applyChatWindowSizeRule() {
 
 void Messenger::connectChatWindow() {
     ChatWindow* chat = chatWindow_.get();
-    connect(dispatcher_, &SessionDispatcher::chatMessage, chat, &ChatWindow::ShowMessage);
+    connect(dispatcher_, &SessionDispatcher::chatMessages, chat, &ChatWindow::showMessages);
+    connect(dispatcher_, &SessionDispatcher::messagesMayBeMissing, chat,
+            &ChatWindow::showMessagesMayBeMissing);
     connect(dispatcher_, &SessionDispatcher::sessionStarted, chat, &ChatWindow::clearStatus);
     connect(mainWindow_, &MainWindow::loginPageShown, chat, &ChatWindow::removeAllTabs);
     connect(tree_, &BuddyTree::openChatRequested, chat, &ChatWindow::OpenChatWith);

@@ -30,7 +30,12 @@ SessionDispatcher::SessionDispatcher(SessionEngine& engine, MainWindow& window, 
     connect(&engine_, &SessionEngine::signInRefused, this, &SessionDispatcher::onSignInRefused);
     connect(&engine_, &SessionEngine::buddyListLoaded, this, &SessionDispatcher::onBuddyListLoaded);
     connect(&engine_, &SessionEngine::presenceChanged, this, &SessionDispatcher::onPresenceChanged);
-    connect(&engine_, &SessionEngine::messageArrived, this, &SessionDispatcher::onMessage);
+    connect(&engine_, &SessionEngine::messagesArrived, this, &SessionDispatcher::onMessages);
+    connect(&engine_, &SessionEngine::messagesMayBeMissing, this,
+            [this](const QList<ContactId>& friends) {
+                for (const ContactId& id : friends)
+                    emit messagesMayBeMissing(id);
+            });
     connect(&engine_, &SessionEngine::signedOut, this, &SessionDispatcher::onSignedOut);
     connect(&engine_, &SessionEngine::pictureFound, this, &SessionDispatcher::onPicture);
     connect(&window_, &MainWindow::signInClicked, this, &SessionDispatcher::StartSignIn);
@@ -173,19 +178,24 @@ void SessionDispatcher::onPresenceChanged(const QList<ContactId>& online) {
     tree_.UpdateBuddyTree(online);
 }
 
-void SessionDispatcher::onMessage(const ChatMessage& message) {
-    // A friend's live line proves the friend is online; replayed lines prove nothing.
-    if (!message.own && message.live)
-        tree_.MarkBuddyPresence(message.from, true);
-    FriendInTree friendInTree;
-    if (const QTreeWidgetItem* node =
-            tree_.FindBuddyNode(tree_.onlineGroup(), message.conversation)) {
-        friendInTree = {node->text(0), true};
-    } else if (const QTreeWidgetItem* offline =
-                   tree_.FindBuddyNode(tree_.offlineGroup(), message.conversation)) {
-        friendInTree.name = offline->text(0);
+void SessionDispatcher::onMessages(const QList<ChatMessage>& messages) {
+    QList<IncomingLine> lines;
+    lines.reserve(messages.size());
+    for (const ChatMessage& message : messages) {
+        // A friend's live line proves the friend is online; replayed lines prove nothing.
+        if (!message.own && message.live)
+            tree_.MarkBuddyPresence(message.from, true);
+        FriendInTree friendInTree;
+        if (const QTreeWidgetItem* node =
+                tree_.FindBuddyNode(tree_.onlineGroup(), message.conversation)) {
+            friendInTree = {node->text(0), true};
+        } else if (const QTreeWidgetItem* offline =
+                       tree_.FindBuddyNode(tree_.offlineGroup(), message.conversation)) {
+            friendInTree.name = offline->text(0);
+        }
+        lines.append({message, friendInTree});
     }
-    emit chatMessage(message, friendInTree);
+    emit chatMessages(lines);
 }
 
 void SessionDispatcher::SignOut() {

@@ -49,9 +49,11 @@ signals:
     void trayStateChanged(int state);
     // The Sign out items of the menus.
     void signOutEnabledChanged(bool enabled);
-    // A line for the chat window (the dispatcher has marked the sender online first), with
-    // what the contact tree says of the conversation's friend.
-    void chatMessage(const quillo::ChatMessage& message, const quillo::FriendInTree& friendInTree);
+    // Lines for the chat window (the dispatcher has marked their senders online first), each
+    // with what the contact tree says of the conversation's friend.
+    void chatMessages(const QList<quillo::IncomingLine>& lines);
+    // The conversation with a friend may miss lines that the service dropped.
+    void messagesMayBeMissing(quillo::ContactId friendId);
     // A friend came or went: the notice, unless notices are turned off.
     void presenceNotice(const QString& name, quillo::ContactId id, bool online);
     // The session's sign-in succeeded: notices start from the bottom again, the chat window's
@@ -63,7 +65,7 @@ private:
     void onSignInRefused(SignInRefusal why);
     void onBuddyListLoaded(const QList<BuddyEntry>& contacts);
     void onPresenceChanged(const QList<ContactId>& online);
-    void onMessage(const ChatMessage& message);
+    void onMessages(const QList<ChatMessage>& messages);
     void onSignedOut();
     void onPicture(const QString& url);
 

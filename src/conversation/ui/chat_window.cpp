@@ -42,6 +42,10 @@ namespace {
 
 const QString kProductName = QStringLiteral("Quillo for Facebook");
 
+// How long one turn of the event loop may spend taking in arrived lines: short enough that
+// typing, scrolling and painting go on while a burst comes in.
+constexpr qint64 kSliceBudgetMs = 4;
+
 // A name as the service escapes it, decoded.
 QString plainName(const QString& escaped) {
     return DecodeCharacterReferences(DecodeUnicodeEscapes(escaped));
@@ -145,7 +149,25 @@ ChatWindow::ChatWindow(ChatSession& session, const LanguageStrings& strings,
     connect(pages_, &QTabWidget::currentChanged, this, &ChatWindow::onTabChanged);
 }
 
-ChatWindow::~ChatWindow() = default;
+ChatWindow::~ChatWindow() {
+    // Lines that arrived but were not taken in yet still belong in their logs; there is no
+    // window left to show them in.
+    if (settings_.DisableChatLog)
+        return;
+    QHash<QString, QStringList> logs;
+    for (const Waiting& waiting : waiting_) {
+        const ChatMessage& message = waiting.line.message;
+        const QString path = ChatLogPath(session_.ownId(), message.conversation);
+        if (waiting.mayMissNotice || message.own || message.replayed || path.isEmpty())
+            continue; // replayed lines are never logged
+        logs[path].append(
+            MessageLogBlock(kOtherPartyColor, message.fromName, message.time,
+                            MessageBodyHtml(DecodeReceivedText(message.text), emoticonFolderUrl_),
+                            QDate::currentDate()));
+    }
+    for (auto file = logs.cbegin(); file != logs.cend(); ++file)
+        AppendLogLine(file.key(), file.value().join(u"\r\n"));
+}
 
 QList<ChatTab*> ChatWindow::tabs() const {
     QList<ChatTab*> all;
@@ -265,11 +287,82 @@ void ChatWindow::AppendMessage(ChatTab* tab, const QString& escapedName, const Q
     const QString path = logPathOf(tab);
     if (path.isEmpty())
         return; // no account signed in: there is no pair to keep a log for
-    const ChatLogWrite written = AppendLogLine(
-        path, MessageLogBlock(colour, escapedName, timeStamp,
-                              MessageBodyHtml(text, emoticonFolderUrl_), QDate::currentDate()));
+    QString block =
+        MessageLogBlock(colour, escapedName, timeStamp, MessageBodyHtml(text, emoticonFolderUrl_),
+                        QDate::currentDate());
+    if (sliceLogs_) {
+        (*sliceLogs_)[path].append(std::move(block));
+        return;
+    }
+    const ChatLogWrite written = AppendLogLine(path, block);
     if (!written.ok)
         setStatus(written.error);
+}
+
+void ChatWindow::showMessages(const QList<IncomingLine>& lines) {
+    const bool wasIdle = waiting_.empty();
+    for (const IncomingLine& line : lines)
+        waiting_.push_back({line});
+    // Batches that come while lines wait join the queue: the next slice takes them in.
+    if (wasIdle)
+        takeInWaiting(kSliceBudgetMs);
+}
+
+void ChatWindow::scheduleTakeIn() {
+    if (takeInScheduled_ || waiting_.empty())
+        return;
+    takeInScheduled_ = true;
+    // Queued behind what the window already has to do: input and painting come first.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            takeInScheduled_ = false;
+            takeInWaiting(kSliceBudgetMs);
+        },
+        Qt::QueuedConnection);
+}
+
+void ChatWindow::takeInWaiting(qint64 budgetMs) {
+    if (waiting_.empty() || sliceLogs_)
+        return;
+    QHash<QString, QStringList> logs;
+    sliceLogs_ = &logs;
+    sliceWantsAttention_ = false;
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        const Waiting next = std::move(waiting_.front());
+        waiting_.pop_front();
+        if (next.mayMissNotice) {
+            if (ChatTab* tab = tabOf(next.line.message.conversation))
+                tab->view()->showNotice(QStringLiteral(
+                    "Some messages may have been missed here: the service dropped them."));
+        } else {
+            ShowMessage(next.line.message, next.line.friendInTree);
+        }
+    } while (!waiting_.empty() && (budgetMs < 0 || clock.elapsed() < budgetMs));
+    sliceLogs_ = nullptr;
+    for (auto file = logs.cbegin(); file != logs.cend(); ++file) {
+        const ChatLogWrite written = AppendLogLine(file.key(), file.value().join(u"\r\n"));
+        if (!written.ok)
+            setStatus(written.error);
+    }
+    if (sliceWantsAttention_) {
+        updateCaption();
+        emit attentionWanted();
+    }
+    scheduleTakeIn();
+}
+
+void ChatWindow::showMessagesMayBeMissing(ContactId friendId) {
+    // After every line that came before it; a friend without a tab by then has no conversation
+    // shown that could look complete.
+    Waiting notice{{}, true};
+    notice.line.message.conversation = friendId;
+    const bool wasIdle = waiting_.empty();
+    waiting_.push_back(std::move(notice));
+    if (wasIdle)
+        takeInWaiting(kSliceBudgetMs);
 }
 
 void ChatWindow::ShowMessage(const ChatMessage& message, const FriendInTree& friendInTree) {
@@ -306,6 +399,10 @@ void ChatWindow::showFriendLine(ChatTab* tab, const ChatMessage& message, bool o
     const bool active = tab == activeTab();
     setTabImage(tab, !online ? TabImage::Offline : active ? TabImage::Online : TabImage::Unread);
     tab->setFormatControlsEnabled(online);
+    if (sliceLogs_) {
+        sliceWantsAttention_ = true; // once for the slice
+        return;
+    }
     updateCaption();
     emit attentionWanted();
 }
@@ -371,6 +468,7 @@ void ChatWindow::sendFrom(ChatTab* tab) {
         tab->applyFormatMask();
         return;
     }
+    takeInWaiting(-1); // the user's line goes after every line that arrived before it
     // The text goes out as typed (the service takes UTF-8); the view shows what is sent.
     const QString markup = HtmlToMarkup(RichInputToHtml(tab->input()->toHtml()));
     AppendMessage(tab, session_.ownEscapedName(), markup, NowUnixMillis(), kOwnMessageColor, true,
@@ -523,6 +621,7 @@ void ChatWindow::onTabChanged() {
 }
 
 void ChatWindow::removeAllTabs() {
+    takeInWaiting(-1); // the session's last lines reach their logs
     const QSignalBlocker quiet(pages_);
     while (pages_->count() > 0) {
         QWidget* tab = pages_->widget(0);

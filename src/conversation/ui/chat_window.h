@@ -12,9 +12,13 @@
 // Thread: the user-interface thread. The session, the language strings, the settings and the
 // settings store must outlive the window.
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QIcon>
 #include <QList>
+#include <QStringList>
 #include <QWidget>
+#include <deque>
 #include <functional>
 
 #include "chat/chat_message.h"
@@ -38,6 +42,12 @@ enum class TabImage;
 struct FriendInTree {
     QString name;        // the tree's display name, decoded; empty when the tree lacks the friend
     bool online = false; // in the Online group
+};
+
+// A line for a conversation with what the tree said of its friend when it arrived.
+struct IncomingLine {
+    ChatMessage message;
+    FriendInTree friendInTree;
 };
 
 // The modal questions of the window, replaceable so that tests can answer them.
@@ -71,6 +81,15 @@ public:
 
     // A line for a conversation: a friend's (live or replayed) or the user's own replayed one.
     void ShowMessage(const ChatMessage& message, const FriendInTree& friendInTree);
+    // Lines as they arrive, in order. As many as fit in a few milliseconds are taken in at once;
+    // the rest follow on the next turns of the event loop, so that a burst of thousands never
+    // freezes the window. A slice's log lines go to each log file in one write.
+    void showMessages(const QList<IncomingLine>& lines);
+    // Lines still waiting to be taken in (none once the event loop has run a while).
+    qsizetype waitingLines() const { return qsizetype(waiting_.size()); }
+    // The service dropped lines that could not be found again: the friend's tab says that the
+    // conversation may miss some, after every line that arrived before.
+    void showMessagesMayBeMissing(ContactId friendId);
     // The conversation with id opened by the user (tree, notice): captioned, shown, active, in
     // front.
     void OpenChatWith(ContactId id, const QString& name);
@@ -129,6 +148,9 @@ private:
     void showFriendLine(ChatTab* tab, const ChatMessage& message, bool online);
     void showOwnLine(ChatTab* tab, const ChatMessage& message, bool online);
     void loadPicture(ChatTab* tab);
+    // Takes in waiting lines for at most budgetMs (at least one line); -1: every one.
+    void takeInWaiting(qint64 budgetMs);
+    void scheduleTakeIn();
     QString logPathOf(const ChatTab* tab) const;
 
     ChatSession& session_;
@@ -141,6 +163,17 @@ private:
     QStatusBar* statusBar_ = nullptr;
     QLabel* clearingPanel_ = nullptr;
     EmoticonPicker* picker_ = nullptr;
+    // A line, or the notice that lines may be missing (which keeps its place among them).
+    struct Waiting {
+        IncomingLine line;
+        bool mayMissNotice = false;
+    };
+    std::deque<Waiting> waiting_;
+    bool takeInScheduled_ = false;
+    // While a slice of lines is taken in: the log blocks per file, written at its end, and
+    // whether the window is to draw the user's eye once the slice is done.
+    QHash<QString, QStringList>* sliceLogs_ = nullptr;
+    bool sliceWantsAttention_ = false;
 };
 
 } // namespace quillo

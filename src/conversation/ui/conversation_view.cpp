@@ -89,6 +89,14 @@ void ConversationView::ShowUndeliveredNotice(const QString& notice) {
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
+void ConversationView::showNotice(const QString& notice) {
+    const bool follow = atBottom();
+    insertAtEnd(QStringLiteral("<i><font color=\"gray\">") + notice.toHtmlEscaped() +
+                QStringLiteral("</font></i><br />"));
+    if (follow)
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
 void ConversationView::clearConversation() {
     clear();
 }

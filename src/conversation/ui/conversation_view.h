@@ -23,6 +23,8 @@ public:
     void appendBlock(const QString& blockHtml, bool scroll);
     // The notice that a message was not delivered, in red and larger, at the end.
     void ShowUndeliveredNotice(const QString& notice);
+    // A remark of the program's own about the conversation, in grey italics, as plain text.
+    void showNotice(const QString& notice);
     // Empties the view (its conversation's history was cleared).
     void clearConversation();
     // The document as it shows, as HTML, into path; false when it cannot be written.

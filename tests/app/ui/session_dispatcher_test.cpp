@@ -150,17 +150,23 @@ TEST_F(DispatcherTest, ALostSessionSignsInAgainOnlyWhenAskedAndOnline) {
 
 TEST_F(DispatcherTest, ALiveMessageMovesItsSenderOnline) {
     showContacts();
-    int forChat = 0;
-    QObject::connect(&dispatcher_, &SessionDispatcher::chatMessage, [&] { ++forChat; });
+    QList<IncomingLine> forChat;
+    QObject::connect(&dispatcher_, &SessionDispatcher::chatMessages,
+                     [&](const QList<IncomingLine>& lines) { forChat.append(lines); });
     ChatMessage replayed;
     replayed.from = replayed.conversation = ContactId(9);
     replayed.text = QStringLiteral("old");
-    emit engine_.messageArrived(replayed);
+    emit engine_.messagesArrived({replayed});
     EXPECT_NE(tree_.FindBuddyNode(tree_.offlineGroup(), ContactId(9)), nullptr)
         << "a line from history proves nothing about now";
     ChatMessage live = replayed;
     live.live = true;
-    emit engine_.messageArrived(live);
+    ChatMessage next = live;
+    next.text = QStringLiteral("new");
+    emit engine_.messagesArrived({live, next});
     EXPECT_NE(tree_.FindBuddyNode(tree_.onlineGroup(), ContactId(9)), nullptr);
-    EXPECT_EQ(forChat, 2) << "both lines go to the chat window";
+    ASSERT_EQ(forChat.size(), 3) << "every line goes to the chat window";
+    EXPECT_FALSE(forChat[0].friendInTree.online);
+    EXPECT_TRUE(forChat[1].friendInTree.online) << "the live line has moved its sender";
+    EXPECT_EQ(forChat[2].message.text, QStringLiteral("new"));
 }

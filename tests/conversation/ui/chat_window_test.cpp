@@ -468,3 +468,45 @@ TEST_F(ChatWindowTest, ANameWithAnAmpersandShowsInTheTabRowAsItIs) {
     EXPECT_EQ(window_.pages()->tabText(0), QStringLiteral("Tom && Jerry"));
     EXPECT_EQ(window_.windowTitle(), QStringLiteral("Quillo for Facebook - Tom & Jerry"));
 }
+
+// A burst: the window takes in a slice at a time, so it never freezes, and every line reaches
+// the view and the log once, in order, with the user's own line after those that came first.
+TEST_F(ChatWindowTest, ABurstIsTakenInSliceBySliceWholeAndInOrder) {
+    ChatTab* tab = openOnline(kZoe, QStringLiteral("Zoë"));
+    QList<IncomingLine> burst;
+    for (int i = 1; i <= 3000; ++i)
+        burst.append({friendLine(kZoe, QStringLiteral("Zo\\u00eb"), QStringLiteral("n%1.").arg(i)),
+                      {QStringLiteral("Zoë"), true}});
+    int attention = 0;
+    QObject::connect(&window_, &ChatWindow::attentionWanted, [&] { ++attention; });
+    window_.showMessages(burst);
+    EXPECT_GT(window_.waitingLines(), 0) << "not all at once";
+    EXPECT_LT(window_.waitingLines(), 3000) << "the first slice at once";
+
+    // The user answers in the middle of it: the answer follows every line that arrived.
+    type(tab, QStringLiteral("mine"));
+    pressEnter(tab);
+    EXPECT_EQ(window_.waitingLines(), 0);
+    window_.showMessages({{friendLine(kZoe, QStringLiteral("Zo\\u00eb"), QStringLiteral("last.")),
+                           {QStringLiteral("Zoë"), true}}});
+    window_.showMessagesMayBeMissing(kZoe);
+    for (int i = 0; i < 1000 && window_.waitingLines() > 0; ++i)
+        QCoreApplication::processEvents();
+
+    const QString view = shown(tab);
+    const QString log = logOf(kZoe);
+    for (const QString& text : {view, log}) {
+        qsizetype at = 0;
+        for (int i = 1; i <= 3000; ++i) {
+            const QString line = QStringLiteral("n%1.").arg(i);
+            ASSERT_EQ(text.count(line), 1) << line.toStdString();
+            const qsizetype next = text.indexOf(line, at);
+            ASSERT_GT(next, at - 1) << line.toStdString() << " out of order";
+            at = next;
+        }
+        EXPECT_GT(text.indexOf(QStringLiteral("mine")), at);
+        EXPECT_GT(text.indexOf(QStringLiteral("last.")), text.indexOf(QStringLiteral("mine")));
+    }
+    EXPECT_TRUE(view.contains(QStringLiteral("may have been missed")));
+    EXPECT_LT(attention, 100) << "once per slice, not once per line";
+}
