@@ -10,6 +10,7 @@
 #include "platform/keychain/keychain_password_vault.h"
 #include "platform/settings_store.h"
 #include "platform/single_instance.h"
+#include "platform/ui/cursor_blink_timeout.h"
 #include "session/endpoints.h"
 
 using namespace quillo;
@@ -25,6 +26,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(DrawApplicationIcon());
     ApplySkin(app, AppFolder());
+    // An input's cursor that blinks on while nobody types keeps the idle program awake.
+    const CursorBlinkTimeout cursorBlinkTimeout;
 
     Messenger messenger(CreateUserSettingsStore(),
                         LoadEndpoints(AppFolder() + QStringLiteral("endpoints.ini")),
