@@ -140,3 +140,39 @@ TEST_F(ChatStandInTest, TheUsersOwnReplayedLinesLandInTheirConversations) {
     EXPECT_FALSE(shown(id(kZoe)).contains(QStringLiteral("cake")));
     EXPECT_FALSE(QFile::exists(ChatLogPath(id(kAlice), id(kBob)))) << "replays are not logged";
 }
+
+// Zoë sends 1,000 lines at once while the channel host answers the next long poll late, so the
+// channel (which keeps its last 200 items) has dropped most of them when the poll comes back.
+// The program fills the gap from the service's history: the view and the chat log end with
+// every line once, in order, and nothing says lines are missing.
+TEST_F(ChatStandInTest, ABurstTheChannelDroppedEndsWholeInTheViewAndTheLog) {
+    standin_.control(
+        QStringLiteral("faults"),
+        {{"host", "0.*"}, {"path", "/x/*"}, {"action", "delay"}, {"ms", 1500}, {"count", 1}});
+    standin_.control(
+        QStringLiteral("act"),
+        {{"as", kZoe}, {"send", QJsonObject{{"to", kAlice}, {"text", "burst"}, {"count", 1000}}}});
+    const ContactId zoe = id(kZoe);
+    ASSERT_TRUE(runUntil(
+        [&] {
+            return shown(zoe).contains(QStringLiteral("burst #1000")) &&
+                   chat()->waitingLines() == 0;
+        },
+        60000));
+    const QString log = ReadChatLog(ChatLogPath(id(kAlice), zoe)).text;
+    for (const QString& text : {shown(zoe), log}) {
+        qsizetype at = -1;
+        for (int i = 1; i <= 1000; ++i) {
+            const QString line = QStringLiteral("burst #%1 ").arg(i);
+            const qsizetype found = text.indexOf(line);
+            ASSERT_GT(found, at) << line.toStdString() << " missing or out of order";
+            ASSERT_EQ(text.indexOf(line, found + 1), -1) << line.toStdString() << " twice";
+            at = found;
+        }
+    }
+    EXPECT_FALSE(shown(zoe).contains(QStringLiteral("may have been missed")));
+    bool askedHistory = false;
+    for (const QJsonValue& r : standin_.requests())
+        askedHistory = askedHistory || r[u"path"].toString() == u"/ajax/chat/history.php";
+    EXPECT_TRUE(askedHistory) << "the channel did drop lines";
+}
