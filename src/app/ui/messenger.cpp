@@ -191,6 +191,8 @@ void Messenger::createMainWindow() {
     applyWindowSizeRule();
     window->showLoginPage();
     ApplyLanguageCaptions(languageFile_, window);
+    // The tray's menu belongs to no window, so the window's captions do not reach it.
+    ApplyLanguageCaptions(languageFile_, tray_->menu());
     window->chkremember->setChecked(settings_.RememberSignin);
     window->chkAuto->setChecked(settings_.RememberSignin && settings_.AutoSignin);
     window->chkAuto->setEnabled(settings_.RememberSignin);
@@ -256,22 +258,23 @@ void Messenger::connectChatWindow() {
 }
 
 void Messenger::connectSocialCommands() {
-    connect(tree_, &BuddyTree::bulkRequested, this, &Messenger::openBulkDialog);
     connect(tree_, &BuddyTree::recommendRequested, this, &Messenger::recommend);
     connect(tree_, &BuddyTree::buddyLinksEnabled, mainWindow_, [this](bool enabled) {
         mainWindow_->lbSendMail->setEnabled(enabled);
         mainWindow_->lbSendWall->setEnabled(enabled);
     });
-    // The recommendation links are the menu's commands with the recommendation filled in.
-    auto prefilled = [this](const char* item) {
-        auto* command = tree_->popupMenu()->findChild<QAction*>(QLatin1String(item));
-        command->setData(1);
-        command->trigger();
-    };
-    connect(mainWindow_, &MainWindow::sendMailRequested, this,
-            [prefilled] { prefilled("Sendmail1"); });
-    connect(mainWindow_, &MainWindow::sendWallRequested, this,
-            [prefilled] { prefilled("Writetouserswall1"); });
+    connect(tree_, &BuddyTree::bulkRequested, this,
+            [this](int mode) { openBulkDialog(mode, false); });
+    // The recommendation links: the menu's bulk commands on the selected friends, with the
+    // recommendation filled in.
+    connect(mainWindow_, &MainWindow::sendMailRequested, this, [this] {
+        if (tree_->selectionHoldsBuddy())
+            openBulkDialog(2, true);
+    });
+    connect(mainWindow_, &MainWindow::sendWallRequested, this, [this] {
+        if (tree_->selectionHoldsBuddy())
+            openBulkDialog(1, true);
+    });
     connect(mainWindow_, &MainWindow::preferencesRequested, this, &Messenger::showPreferences);
 
     BulkDialog* bulk = bulkDialog_.get();
@@ -284,11 +287,8 @@ void Messenger::connectSocialCommands() {
     });
 }
 
-void Messenger::openBulkDialog(int mode, QAction* command) {
+void Messenger::openBulkDialog(int mode, bool prefill) {
     const auto kind = static_cast<BulkKind>(mode);
-    const bool prefill = command && command->data().toInt() == 1;
-    if (command)
-        command->setData(0);
     // The same mode again only brings the dialog forward, with what is typed in it.
     const QList<BulkRecipient> recipients =
         bulkDialog_->mode() == mode ? QList<BulkRecipient>() : TakeSelectedRecipients(*tree_);
@@ -310,13 +310,20 @@ void Messenger::recommend(ContactId id, const QString& name) {
 }
 
 void Messenger::showPreferences() {
+    // The consent belongs to the account signed in now, or last (a remembered one before any
+    // sign-in): the dialog shows its answer, and OK keeps it unless the box was changed.
+    const QString email = engine_.state().Email.get();
+    bool answered = false;
+    if (!email.isEmpty()) {
+        const StoreResult<bool> neverAsked = ReadAccountConsent(*store_, email, settings_);
+        answered = neverAsked.ok() && !neverAsked.value();
+    }
+    const bool consentShown = settings_.ShowStatus;
     options_->load(settings_);
     if (options_->exec() != QDialog::Accepted)
         return;
     options_->store(settings_);
-    // The consent belongs to the account signed in now, or last.
-    const QString email = engine_.state().Email.get();
-    if (!email.isEmpty()) {
+    if (!email.isEmpty() && (answered || settings_.ShowStatus != consentShown)) {
         const StoreStatus written = WriteAccountConsent(*store_, email, settings_.ShowStatus);
         if (!written.ok())
             inform(mainWindow_,

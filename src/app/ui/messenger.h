@@ -76,7 +76,8 @@ private:
     void connectChatWindow();
     void connectSocialCommands();
     void showPreferences();
-    void openBulkDialog(int mode, QAction* command);
+    // The bulk dialog for the selected friends; prefill: with the recommendation's text.
+    void openBulkDialog(int mode, bool prefill);
     void recommend(ContactId id, const QString& name);
     void applyWindowSizeRule();
     void applyChatWindowSizeRule();

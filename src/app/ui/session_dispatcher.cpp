@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
+#include <chrono>
 
 #include "app/session_engine.h"
 #include "app/ui/main_window.h"
@@ -38,8 +39,23 @@ SessionDispatcher::SessionDispatcher(SessionEngine& engine, MainWindow& window, 
             });
     connect(&engine_, &SessionEngine::signedOut, this, &SessionDispatcher::onSignedOut);
     connect(&engine_, &SessionEngine::pictureFound, this, &SessionDispatcher::onPicture);
-    connect(&window_, &MainWindow::signInClicked, this, &SessionDispatcher::StartSignIn);
-    connect(&window_, &MainWindow::signOutRequested, this, &SessionDispatcher::SignOut);
+    // What the person asks for starts the count of automatic attempts anew.
+    connect(&window_, &MainWindow::signInClicked, this, [this] {
+        signInAgainTimer_.stop();
+        signInAgain_.reset();
+        StartSignIn();
+    });
+    connect(&window_, &MainWindow::signOutRequested, this, [this] {
+        signInAgainTimer_.stop();
+        signInAgain_.reset();
+        SignOut();
+    });
+    signInAgainTimer_.setSingleShot(true);
+    connect(&signInAgainTimer_, &QTimer::timeout, this, [this] {
+        // Unless the person signed in meanwhile or turned automatic sign-in off.
+        if (!engine_.signedIn() && window_.btnSignin->isEnabled() && window_.chkAuto->isChecked())
+            StartSignIn();
+    });
     connect(&window_, &MainWindow::cancelClicked, this, [this] {
         window_.btnCancel->setEnabled(false);
         window_.btnSignin->setEnabled(true);
@@ -109,9 +125,26 @@ void SessionDispatcher::onSignInRefused(SignInRefusal why) {
     emit trayStateChanged(0);
 }
 
+namespace {
+
+qint64 steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
 void SessionDispatcher::signInAgainIfAsked() {
-    if (window_.chkAuto->isChecked() && !engine_.demographic().IP.get().isEmpty())
+    if (!window_.chkAuto->isChecked() || engine_.demographic().IP.get().isEmpty())
+        return;
+    const std::optional<SignInAgainRule::Wait> wait = signInAgain_.afterLoss(steadyMs());
+    if (!wait)
+        return; // the attempts are spent: the error stays shown until the person acts
+    if (wait->count() == 0)
         StartSignIn();
+    else
+        signInAgainTimer_.start(*wait);
 }
 
 void SessionDispatcher::loginFailure(const QString& text, const char* reportCode) {
@@ -166,6 +199,7 @@ void SessionDispatcher::onSessionEvent(SessionEventName name) {
 }
 
 void SessionDispatcher::onBuddyListLoaded(const QList<BuddyEntry>& contacts) {
+    signInAgain_.sessionStarted(steadyMs());
     tree_.BuildBuddyTree(contacts);
     emit trayStateChanged(1);
     window_.hideSigningPanel();

@@ -7,11 +7,13 @@
 // Thread: the user-interface thread. Owned by the program, beside the windows it changes.
 
 #include <QObject>
+#include <QTimer>
 
 #include "chat/chat_message.h"
 #include "contacts/buddy_entry.h"
 #include "conversation/ui/chat_window.h"
 #include "session/endpoints.h"
+#include "session/sign_in_again.h"
 
 namespace quillo {
 
@@ -36,7 +38,8 @@ public:
     void StartSignIn();
     // The Sign out command.
     void SignOut();
-    // Automatic sign-in when it is asked for and the public address is known.
+    // Automatic sign-in after a lost session, when it is asked for and the public address is
+    // known: at once, then after longer waits, then no more (SignInAgainRule).
     void signInAgainIfAsked();
 
     // Where error reports go (the maker's web host) and in which language file's name.
@@ -83,6 +86,8 @@ private:
     QString currentLang_;
     bool reportErrors_ = false;
     PasswordVault* vault_ = nullptr;
+    SignInAgainRule signInAgain_;
+    QTimer signInAgainTimer_;
 };
 
 } // namespace quillo

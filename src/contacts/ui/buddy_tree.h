@@ -85,11 +85,15 @@ public:
     static int IconOf(const QTreeWidgetItem* node);
 
     // PopupMenu1 and its items Sendmessage1, RecommendQuilloForFaceBook1, Writetouserswall1 and
-    // Sendmail1, found by those object names. An item's data() is free for its prefill flag.
+    // Sendmail1, found by those object names.
     QMenu* popupMenu() const { return menu_; }
-    // What opening the menu at p (viewport coordinates) does before it shows: enables the
-    // items for the node at p and selects that node, in addition to the nodes already selected.
-    void PrepareContextMenu(const QPoint& p);
+    // What opening the menu at p (viewport coordinates) does before it shows, as desktops do: a
+    // node that is not selected becomes the selection (with addToSelection, as with Ctrl, it
+    // joins it); a selected one keeps the selection as it is. Then the items are enabled for
+    // the node at p and the selection.
+    void PrepareContextMenu(const QPoint& p, bool addToSelection = false);
+    // The selection holds at least one buddy (the bulk commands and their links act on it).
+    bool selectionHoldsBuddy() const;
 
 signals:
     // A conversation with the buddy is to be opened and brought to the front.
@@ -97,15 +101,15 @@ signals:
     // The product is to be recommended to the buddy by chat message.
     void recommendRequested(quillo::ContactId id, const QString& name);
     // The bulk-send dialog is to be opened for the selected buddies: mode 1 wall posts, mode 2
-    // private messages; command is the menu item that asked (its data() the prefill flag).
-    void bulkRequested(int mode, QAction* command);
+    // private messages (the menu's commands: no text filled in).
+    void bulkRequested(int mode);
     // A buddy changed group (emitted after the tree shows it, in the order of the moves); the
     // main window shows a notice unless TurnOffNotify is on.
     void presenceNotice(const QString& name, quillo::ContactId id, bool online);
     // The buddy's conversation tab, if any, is to show the new presence.
     void conversationPresenceChanged(quillo::ContactId id, bool online);
-    // lbSendMail and lbSendWall of the recommendation panel: enabled when a click or the
-    // context menu found a buddy node, disabled otherwise.
+    // lbSendMail and lbSendWall of the recommendation panel: enabled while the selection holds
+    // a buddy (selectionHoldsBuddy), emitted whenever the selection changes.
     void buddyLinksEnabled(bool enabled);
 
 protected:

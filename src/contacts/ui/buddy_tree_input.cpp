@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <algorithm>
 #include <memory>
 
 #include "contacts/ui/buddy_tree.h"
@@ -27,36 +28,43 @@ void BuddyTree::createMenu() {
 
     connect(sendMessage_, &QAction::triggered, this, &BuddyTree::sendMessageCommand);
     connect(recommend_, &QAction::triggered, this, &BuddyTree::recommendCommand);
-    connect(writeWall_, &QAction::triggered, this, [this] { emit bulkRequested(1, writeWall_); });
-    connect(sendMail_, &QAction::triggered, this, [this] { emit bulkRequested(2, sendMail_); });
+    connect(writeWall_, &QAction::triggered, this, [this] { emit bulkRequested(1); });
+    connect(sendMail_, &QAction::triggered, this, [this] { emit bulkRequested(2); });
+    connect(this, &QTreeWidget::itemSelectionChanged, this,
+            [this] { emit buddyLinksEnabled(selectionHoldsBuddy()); });
 }
 
-void BuddyTree::PrepareContextMenu(const QPoint& p) {
+bool BuddyTree::selectionHoldsBuddy() const {
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    return std::any_of(selected.cbegin(), selected.cend(), IsBuddyNode);
+}
+
+void BuddyTree::PrepareContextMenu(const QPoint& p, bool addToSelection) {
     menuPoint_ = p;
     QTreeWidgetItem* node = itemAt(p);
     const bool buddy = IsBuddyNode(node);
     menuBuddy_ = buddy ? BuddyIdOf(node) : ContactId();
 
+    // The bulk commands act on every selected buddy: a right-click on one of them keeps the
+    // selection, one elsewhere starts a new one, so that no earlier right-click lingers in it.
+    if (node) {
+        const auto how = node->isSelected() || addToSelection ? QItemSelectionModel::Select
+                                                              : QItemSelectionModel::ClearAndSelect;
+        selectionModel()->setCurrentIndex(indexFromItem(node), how | QItemSelectionModel::Rows);
+    }
+
     sendMail_->setEnabled(buddy);
     writeWall_->setEnabled(buddy);
-    emit buddyLinksEnabled(buddy);
-
     const bool oneOnline = buddy && node->parent() == online_ && selectedItems().size() < 2;
     sendMessage_->setEnabled(oneOnline);
     recommend_->setEnabled(oneOnline);
-
-    // Added to the selection rather than replacing it: the bulk commands of this menu act on
-    // every selected buddy.
-    if (node)
-        selectionModel()->setCurrentIndex(indexFromItem(node),
-                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 void BuddyTree::contextMenuEvent(QContextMenuEvent* event) {
     QPoint p = event->pos();
     if (event->reason() == QContextMenuEvent::Keyboard && currentItem())
         p = visualItemRect(currentItem()).center();
-    PrepareContextMenu(p);
+    PrepareContextMenu(p, event->modifiers() & Qt::ControlModifier);
     menu_->popup(viewport()->mapToGlobal(p));
     event->accept();
 }
@@ -101,8 +109,6 @@ void BuddyTree::mousePressEvent(QMouseEvent* event) {
 
 void BuddyTree::mouseReleaseEvent(QMouseEvent* event) {
     QTreeWidget::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton)
-        emit buddyLinksEnabled(IsBuddyNode(itemAt(event->position().toPoint())));
 }
 
 void BuddyTree::mouseDoubleClickEvent(QMouseEvent* event) {

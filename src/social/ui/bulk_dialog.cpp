@@ -109,7 +109,10 @@ void BulkDialog::OpenBulkDialog(BulkKind mode, const QList<BulkRecipient>& recip
         text_->setFixedHeight(mail ? 156 : 187);
         subjectLabel_->setVisible(mail);
         subject_->setVisible(mail);
-        text_->setPlainText(prefill ? strings_.format(LanguageKey::msgDefaultMessage, {userName})
+        // The language file breaks its lines with LF CR, which would show (and be sent) as an
+        // empty line after every line.
+        text_->setPlainText(prefill ? WithSingleLineBreaks(strings_.format(
+                                          LanguageKey::msgDefaultMessage, {userName}))
                                     : QString());
         subject_->setText(prefill && mail
                               ? strings_.format(LanguageKey::msgDefaultSubject, {userName})

@@ -148,6 +148,26 @@ TEST_F(DispatcherTest, ALostSessionSignsInAgainOnlyWhenAskedAndOnline) {
     }
 }
 
+// A service that accepts the password but ends every session at once: the program signs in
+// again at once the first time only, then waits (SignInAgainRule has the waits).
+TEST_F(DispatcherTest, SessionsLostInARowAreNotFollowedBySignInsAtOnce) {
+    window_.chkremember->setChecked(true);
+    window_.chkAuto->setChecked(true);
+    engine_.demographic().IP.set(QStringLiteral("192.0.2.7"));
+    window_.txtEmail->setText(QStringLiteral("alice@quillo.test"));
+    window_.txtPassword->setText(QStringLiteral("alice"));
+    QList<bool> signsInAtOnce;
+    for (int loss = 0; loss < 3; ++loss) {
+        showContacts();
+        emit engine_.sessionEvent(SessionEventName::ConnectionLost);
+        signsInAtOnce.append(window_.signingPanelShown());
+        engine_.cancelSignIn();
+        emit engine_.sessionEvent(SessionEventName::SignInCancelled);
+    }
+    EXPECT_EQ(signsInAtOnce, (QList<bool>{true, false, false}));
+    EXPECT_TRUE(errorShows(LanguageKey::msgConnectFail)) << "the reason stays shown meanwhile";
+}
+
 TEST_F(DispatcherTest, ALiveMessageMovesItsSenderOnline) {
     showContacts();
     QList<IncomingLine> forChat;

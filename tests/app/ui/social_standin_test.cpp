@@ -100,7 +100,6 @@ TEST_F(SocialStandInTest, TheRecommendationLinkSendsPrivateMessagesWithTheTextFi
               QStringLiteral("Alice Lindqvist Recommends Quillo for Facebook"));
     EXPECT_TRUE(bulk()->textEdit()->toPlainText().contains(
         QStringLiteral("Alice Lindqvist is using Quillo for Facebook")));
-    EXPECT_EQ(menuItem("Sendmail1")->data().toInt(), 0) << "the fill-in is for one opening";
 
     bulk()->sendButton()->click();
     ASSERT_TRUE(runUntil([&] { return bulk()->okButton()->isVisible(); }));
@@ -109,6 +108,28 @@ TEST_F(SocialStandInTest, TheRecommendationLinkSendsPrivateMessagesWithTheTextFi
     EXPECT_EQ(field(messages[2], QStringLiteral("ids[0]")), three_[2]);
     EXPECT_EQ(field(messages[0], QStringLiteral("subject")),
               QStringLiteral("Alice Lindqvist Recommends Quillo for Facebook"));
+}
+
+// The links act on the selection whatever menus were opened before, and their fill-in is for
+// their own opening only.
+TEST_F(SocialStandInTest, TheLinksFollowTheSelectionAndLeaveNoFillInBehind) {
+    tree()->PrepareContextMenu(tree()->visualItemRect(tree()->onlineGroup()).center());
+    EXPECT_FALSE(main()->lbSendWall->isEnabled()) << "a group is no friend";
+    select({kZoe});
+    EXPECT_TRUE(main()->lbSendWall->isEnabled());
+    EXPECT_TRUE(main()->lbSendMail->isEnabled());
+    emit main()->lbSendWall->clicked();
+    ASSERT_TRUE(bulk()->isVisible());
+    EXPECT_EQ(bulk()->mode(), int(BulkKind::WallPost));
+    EXPECT_FALSE(bulk()->textEdit()->toPlainText().isEmpty()) << "the recommendation";
+
+    tree()->PrepareContextMenu(tree()->visualItemRect(onlineNode(kZoe)).center());
+    menuItem("Sendmail1")->trigger();
+    EXPECT_EQ(bulk()->mode(), int(BulkKind::PrivateMessage));
+    EXPECT_TRUE(bulk()->textEdit()->toPlainText().isEmpty()) << "the menu's command fills nothing";
+
+    tree()->clearSelection();
+    EXPECT_FALSE(main()->lbSendMail->isEnabled());
 }
 
 TEST_F(SocialStandInTest, ASecondSendWhileOneRunsSendsBoth) {
@@ -194,5 +215,40 @@ TEST_F(SocialStandInTest, PreferencesChangeOnlyWithOkAndTakeEffectAtOnce) {
         Settings consent;
         ReadAccountConsent(*store_, kAliceEmail, consent);
         EXPECT_TRUE(consent.ShowStatus.load());
+    }
+}
+
+// Before any sign-in, Preferences show the remembered account's answer about status posts, and
+// OK without a change keeps it: the default "No" once replaced a "Yes".
+TEST(PreferencesBeforeSignIn, KeepTheRememberedAccountsConsent) {
+    TempHome home;
+    StandInProcess standin;
+    ASSERT_TRUE(standin.started()) << standin.problem().toStdString();
+    for (const bool consent : {true, false}) {
+        SCOPED_TRACE(consent);
+        auto store = std::make_unique<MemorySettingsStore>();
+        MemorySettingsStore* kept = store.get();
+        Settings remembered;
+        remembered.RememberSignin = true;
+        TDemographic demographic;
+        SessionState session;
+        session.Email.set(kAliceEmail);
+        ASSERT_TRUE(SaveSettings(*store, remembered, demographic, session).ok());
+        WriteAccountConsent(*store, kAliceEmail, consent);
+        Messenger messenger(std::move(store), standin.endpoints());
+        messenger.start();
+        ASSERT_TRUE(runUntil(
+            [&] { return messenger.mainWindow() && messenger.mainWindow()->isVisible(); }));
+        OptionDialog* options = messenger.optionDialog();
+        bool shown = !consent;
+        QTimer::singleShot(0, options, [&] {
+            shown = options->box("chkShowStatus")->isChecked();
+            options->findChild<QPushButton*>(QStringLiteral("PreferencesOKBtn"))->click();
+        });
+        messenger.mainWindow()->findChild<QAction*>(QStringLiteral("Option1"))->trigger();
+        EXPECT_EQ(shown, consent) << "the account's own answer is shown";
+        Settings after;
+        ASSERT_TRUE(ReadAccountConsent(*kept, kAliceEmail, after).ok());
+        EXPECT_EQ(after.ShowStatus.load(), consent);
     }
 }

@@ -33,9 +33,10 @@ protected:
         mouse(QEvent::MouseButtonDblClick, pos, Qt::LeftButton);
         mouse(QEvent::MouseButtonRelease, pos, Qt::LeftButton);
     }
-    void rightClick(QPoint pos) {
-        mouse(QEvent::MouseButtonPress, pos, Qt::RightButton);
-        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, tree->viewport()->mapToGlobal(pos));
+    void rightClick(QPoint pos, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        mouse(QEvent::MouseButtonPress, pos, Qt::RightButton, modifiers);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, tree->viewport()->mapToGlobal(pos),
+                                modifiers);
         QApplication::sendEvent(tree->viewport(), &event);
         mouse(QEvent::MouseButtonRelease, pos, Qt::RightButton);
         tree->popupMenu()->hide();
@@ -64,16 +65,25 @@ TEST_F(BuddyTreeInputTest, TreeAndMenuCarryTheirNames) {
                                  "Writetouserswall1=Write to user's wall", "Sendmail1=Send mail"}));
 }
 
-// Where the menu is opened: a buddy of a group (by row), a group, or below every node.
-enum class Target { OnlineBuddy, OfflineBuddy, OnlineGroup, OfflineGroup, Nothing };
+// Where the menu is opened: a buddy of a group (by row; row 1 is among those selected before
+// when any is), a group, or below every node.
+enum class Target {
+    OnlineBuddy,
+    SelectedOnlineBuddy,
+    OfflineBuddy,
+    OnlineGroup,
+    OfflineGroup,
+    Nothing
+};
 
 struct MenuCase {
     const char* name;
     int selectedBefore; // online buddies selected with Ctrl first (rows 1, 2, ...)
     Target target;
     const char* enabled; // Sendmessage1, RecommendQuilloForFaceBook1, Writetouserswall1, Sendmail1
-    bool links;
+    bool links;          // the recommendation links, which follow the selection
     int selectedAfter;
+    bool ctrl = false; // the right-click with Ctrl held
     friend void PrintTo(const MenuCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -89,6 +99,9 @@ TEST_P(MenuTest, ItemsFollowTheNodeAndTheSelection) {
     case Target::OnlineBuddy:
         node = online()->child(0);
         break;
+    case Target::SelectedOnlineBuddy:
+        node = online()->child(1);
+        break;
     case Target::OfflineBuddy:
         node = offline()->child(0);
         break;
@@ -103,10 +116,12 @@ TEST_P(MenuTest, ItemsFollowTheNodeAndTheSelection) {
     }
     events.clear();
 
-    rightClick(node ? pointOf(node) : emptyPoint());
+    rightClick(node ? pointOf(node) : emptyPoint(), c.ctrl ? Qt::ControlModifier : Qt::NoModifier);
 
     EXPECT_EQ(enabledItems(), QString::fromLatin1(c.enabled));
-    EXPECT_EQ(events, QStringList{c.links ? "links on" : "links off"});
+    EXPECT_EQ(tree->selectionHoldsBuddy(), c.links);
+    if (!events.isEmpty())
+        EXPECT_EQ(events.last(), c.links ? "links on" : "links off");
     EXPECT_EQ(tree->selectedItems().size(), c.selectedAfter);
     if (node) {
         EXPECT_TRUE(node->isSelected());
@@ -118,12 +133,16 @@ INSTANTIATE_TEST_SUITE_P(
     Points, MenuTest,
     ::testing::Values(
         MenuCase{"OnlineBuddy", 0, Target::OnlineBuddy, "1111", true, 1},
-        MenuCase{"OnlineBuddyWithOneOtherSelected", 1, Target::OnlineBuddy, "1111", true, 2},
-        MenuCase{"OnlineBuddyWithTwoSelected", 2, Target::OnlineBuddy, "0011", true, 3},
+        // An unselected buddy becomes the selection: nothing of an earlier one lingers.
+        MenuCase{"OnlineBuddyWithOneOtherSelected", 1, Target::OnlineBuddy, "1111", true, 1},
+        MenuCase{"OnlineBuddyWithTwoSelected", 2, Target::OnlineBuddy, "1111", true, 1},
+        // A selected one keeps the selection, for the bulk commands.
+        MenuCase{"SelectedBuddyKeepsTheSelection", 2, Target::SelectedOnlineBuddy, "0011", true, 2},
+        MenuCase{"CtrlAddsToTheSelection", 1, Target::OnlineBuddy, "0011", true, 2, true},
         MenuCase{"OfflineBuddy", 0, Target::OfflineBuddy, "0011", true, 1},
         MenuCase{"OnlineGroup", 0, Target::OnlineGroup, "0000", false, 1},
-        MenuCase{"OfflineGroup", 1, Target::OfflineGroup, "0000", false, 2},
-        MenuCase{"BelowTheNodes", 1, Target::Nothing, "0000", false, 1}),
+        MenuCase{"OfflineGroup", 1, Target::OfflineGroup, "0000", false, 1},
+        MenuCase{"BelowTheNodes", 1, Target::Nothing, "0000", true, 1}),
     [](const ::testing::TestParamInfo<MenuCase>& row) { return row.param.name; });
 
 TEST_F(BuddyTreeInputTest, MenuCommandsActOnTheBuddyTheMenuWasOpenedOn) {
@@ -137,8 +156,7 @@ TEST_F(BuddyTreeInputTest, MenuCommandsActOnTheBuddyTheMenuWasOpenedOn) {
     item("RecommendQuilloForFaceBook1")->trigger();
     item("Writetouserswall1")->trigger();
     item("Sendmail1")->trigger();
-    EXPECT_EQ(events, (QStringList{"chat 2 Bea", "recommend 2 Bea", "bulk 1 Writetouserswall1",
-                                   "bulk 2 Sendmail1"}));
+    EXPECT_EQ(events, (QStringList{"chat 2 Bea", "recommend 2 Bea", "bulk 1", "bulk 2"}));
     EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{online()->child(0)});
 }
 
@@ -243,7 +261,8 @@ TEST_F(BuddyTreeInputTest, NoticeClickOpensOnlyOnlineBuddies) {
     tree->openChatWith(ContactId(2));
     tree->openChatWith(ContactId(9));
     tree->openChatWith(ContactId(1));
-    EXPECT_EQ(events, QStringList{"chat 1 Ann"});
+    EXPECT_EQ(events.filter(QStringLiteral("chat ")), QStringList{"chat 1 Ann"});
+    EXPECT_TRUE(events.contains(QStringLiteral("links on"))) << "the links follow the selection";
     EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{online()->child(0)});
 }
 

@@ -1,10 +1,15 @@
 // The tray icon: its menu and when "Sign out" is offered, its pictures, and what its clicks ask.
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "desktop/ui/tray_icon.h"
+#include "prefs/language_file.h"
+#include "prefs/ui/language_captions.h"
 #include "support/qt_printers.h"
 
 namespace quillo {
@@ -162,3 +167,26 @@ TEST(DesktopPictures, ApplicationIconAndLogoHaveTheirSizes) {
 
 } // namespace
 } // namespace quillo
+
+// The menu has no window of its own: a language file's captions reach it when the program
+// applies them to the menu.
+TEST(TrayIcon, TheLanguageFileTranslatesTheMenu) {
+    const QTemporaryDir dir;
+    QFile out(QDir(dir.path()).filePath(QStringLiteral("Spanish.lang")));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(R"xml(<?xml version="1.0" encoding="UTF-8"?>
+<Language>
+  <ShowFacebookchatclient1 Caption="Mostrar Quillo"/>
+  <Signout2 Caption="Cerrar sesion"/>
+  <Exit2 Caption="Salir"/>
+</Language>)xml");
+    out.close();
+    quillo::TrayIcon tray;
+    quillo::ApplyLanguageCaptions(quillo::LanguageFile::Load(out.fileName()), tray.menu());
+    QStringList captions;
+    for (const QAction* action : tray.menu()->actions())
+        captions.append(action->text());
+    EXPECT_EQ(captions,
+              (QStringList{QStringLiteral("Mostrar Quillo"),
+                           QStringLiteral("Cerrar sesion"), QStringLiteral("Salir")}));
+}

@@ -98,6 +98,11 @@ TEST_F(BulkDialogTest, OpensOnlyWithRecipientsAndKeepsWhatIsTypedInTheSameMode) 
     EXPECT_FALSE(dialog_.subjectEdit()->isHidden());
     EXPECT_EQ(dialog_.subjectEdit()->text(), QStringLiteral("Al Recommends Quillo for Facebook"));
     EXPECT_TRUE(dialog_.textEdit()->toPlainText().contains(QStringLiteral("Al is using")));
+    // The language text's LF CR breaks are single line breaks, as shown and as sent.
+    const QString text = dialog_.textEdit()->toPlainText();
+    EXPECT_FALSE(text.contains(QStringLiteral("\n\n"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(u'\r'));
+    EXPECT_GT(text.count(u'\n'), 0);
 }
 
 TEST_F(BulkDialogTest, SendHandsOverTrimmedCopiesAndShowsEachReport) {
