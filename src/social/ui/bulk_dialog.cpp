@@ -130,7 +130,8 @@ void BulkDialog::OpenBulkDialog(BulkKind mode, const QList<BulkRecipient>& recip
 }
 
 void BulkDialog::send() {
-    if (text_->toPlainText().isEmpty() || recipients_.isEmpty())
+    // Only spaces are no message: every recipient would get an empty one.
+    if (text_->toPlainText().trimmed().isEmpty() || recipients_.isEmpty())
         return;
     status_->setText(strings_.text(LanguageKey::msgPleasewait));
     ok_->hide();

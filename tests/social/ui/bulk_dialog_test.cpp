@@ -109,6 +109,10 @@ TEST_F(BulkDialogTest, SendHandsOverTrimmedCopiesAndShowsEachReport) {
     dialog_.OpenBulkDialog(BulkKind::PrivateMessage, kThree, false, QString());
     dialog_.sendButton()->click();
     EXPECT_TRUE(jobs_.isEmpty()) << "no text, nothing to send";
+    dialog_.textEdit()->setPlainText(QStringLiteral(" \n\t "));
+    dialog_.sendButton()->click();
+    EXPECT_TRUE(jobs_.isEmpty()) << "only spaces, nothing to send";
+    EXPECT_TRUE(dialog_.progressPanel()->isHidden());
 
     dialog_.textEdit()->setPlainText(QStringLiteral("  hello  \n"));
     dialog_.subjectEdit()->setText(QStringLiteral(" news "));
