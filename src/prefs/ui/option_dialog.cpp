@@ -21,7 +21,8 @@ struct FlagBox {
 
 // Top to bottom, as the dialog shows them.
 constexpr FlagBox kBoxes[] = {
-    {"chkAutorun", "Auto run at Windows start-up.", &Settings::Autorun},
+    // What it does here: an autostart entry of the desktop session (platform/autorun.h).
+    {"chkAutorun", "Start Quillo for Facebook when I log in.", &Settings::Autorun},
     {"ChkAutoUpdate", "Automatically check for updates on sign in.", &Settings::AutoUpdate},
     {"chkShowLastMsg", "Show last messages.", &Settings::ShowLastMsg},
     {"chkAutoClearHistory", "Clear chat history on close.", &Settings::AutoClearHistory},
