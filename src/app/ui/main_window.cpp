@@ -205,12 +205,19 @@ QWidget* MainWindow::buildBanner() {
     panel2_ = named(new QLabel(strings_.text(LanguageKey::msgBanner)), "Panel2");
     panel2_->setAlignment(Qt::AlignCenter);
     panel2_->setFixedHeight(kBannerHeight);
+    // clMoneyGreen, the strip's colour until a banner covers it.
+    QPalette strip = panel2_->palette();
+    strip.setColor(QPalette::Window, QColor(0xC0, 0xDC, 0xC0));
+    panel2_->setPalette(strip);
+    panel2_->setAutoFillBackground(true);
     auto* inside = new QVBoxLayout(panel2_);
     inside->setContentsMargins(0, 0, 0, 0);
     auto* banner = named(new LinkLabel(QString(), panel2_), "advImg");
     connect(banner, &LinkLabel::clicked, this, &MainWindow::bannerClicked);
     advImg_ = banner;
     advImg_->setAlignment(Qt::AlignCenter);
+    // The strip's width is the window's: a wide banner is fitted to it, never widens it.
+    advImg_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     advImg_->hide();
     inside->addWidget(advImg_);
     return panel2_;
@@ -305,13 +312,29 @@ void MainWindow::setBannerText(const QString& text) {
 }
 
 void MainWindow::setBannerPicture(const QPixmap& picture, const QString& hint) {
-    advImg_->setPixmap(picture);
+    banner_ = picture;
+    fitBanner();
     setPlainToolTip(advImg_, hint); // the maker's text
     advImg_->setVisible(!picture.isNull());
 }
 
 QPixmap MainWindow::bannerPicture() const {
-    return advImg_->pixmap();
+    return banner_;
+}
+
+void MainWindow::fitBanner() {
+    const QSize strip(panel2_->width(), kBannerHeight);
+    const QSizeF shown = QSizeF(banner_.size()) / banner_.devicePixelRatio();
+    if (banner_.isNull() || strip.width() <= 0 ||
+        (shown.width() <= strip.width() && shown.height() <= strip.height())) {
+        advImg_->setPixmap(banner_);
+        return;
+    }
+    // Drawn at the screen's density, so that it stays sharp at a scale of 2.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap fitted = banner_.scaled(strip * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    fitted.setDevicePixelRatio(ratio);
+    advImg_->setPixmap(fitted);
 }
 
 void MainWindow::toggleRecommendPanel() {
@@ -329,6 +352,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     centreIntro();
+    fitBanner();
     emit resized(size());
 }
 

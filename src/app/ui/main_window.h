@@ -11,6 +11,7 @@
 // closing it hides it.
 
 #include <QMainWindow>
+#include <QPixmap>
 
 class QAction;
 class QCheckBox;
@@ -103,6 +104,8 @@ private:
     QWidget* buildBanner();
     void buildMenus();
     void centreIntro();
+    // The banner scaled down to the strip, keeping its proportions, so none of it is cut.
+    void fitBanner();
 
     const LanguageStrings& strings_;
     QStackedWidget* pages_ = nullptr;
@@ -118,6 +121,7 @@ private:
     LinkLabel* foldButton_ = nullptr;
     QLabel* panel2_ = nullptr;
     QLabel* advImg_ = nullptr;
+    QPixmap banner_; // as it came; advImg_ shows it fitted to the strip
     QLabel* lblPasswordInFile_ = nullptr;
 };
 

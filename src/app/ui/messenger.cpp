@@ -32,6 +32,7 @@
 #include "desktop/ui/window_flash.h"
 #include "platform/autorun.h"
 #include "platform/folders.h"
+#include "platform/ui/placement.h"
 #include "platform/ui/plain_text.h"
 #include "prefs/language_detect.h"
 #include "prefs/ui/language_captions.h"
@@ -52,9 +53,9 @@ QVariant decodeBanner(const QByteArray& bytes, const QByteArray& format) {
     return picture.isNull() ? QVariant() : QVariant::fromValue(picture);
 }
 
+// The screen less the desktop's panels: windows never reach under them.
 QRect screenArea() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    return availableArea(nullptr);
 }
 
 } // namespace
@@ -215,7 +216,7 @@ void Messenger::createChatWindow() {
     chatWindow_ = std::make_unique<ChatWindow>(*chatSession_, strings_, settings_, folderUrl);
     ApplyLanguageCaptions(languageFile_, chatWindow_.get());
     applyChatWindowSizeRule();
-    chatWindow_->move(screenArea().center() - chatWindow_->rect().center());
+    centreOnScreen(chatWindow_.get());
     logViewer_ = std::make_unique<ChatLogViewer>(strings_, folderUrl);
     ApplyLanguageCaptions(languageFile_, logViewer_.get());
     bulkDialog_ = std::make_unique<BulkDialog>(strings_);
@@ -292,8 +293,11 @@ void Messenger::openBulkDialog(int mode, bool prefill) {
     // The same mode again only brings the dialog forward, with what is typed in it.
     const QList<BulkRecipient> recipients =
         bulkDialog_->mode() == mode ? QList<BulkRecipient>() : TakeSelectedRecipients(*tree_);
+    const bool wasShown = bulkDialog_->isVisible();
     bulkDialog_->OpenBulkDialog(kind, recipients, prefill,
                                 DecodeUnicodeEscapes(engine_.state().FullName.get()));
+    if (!wasShown)
+        centreOnScreen(bulkDialog_.get());
 }
 
 void Messenger::recommend(ContactId id, const QString& name) {
@@ -346,6 +350,7 @@ void Messenger::applyWindowSizeRule() {
     mainWindow_->resize(placement.size);
     if (placement.move)
         mainWindow_->move(placement.topLeft);
+    keepOnScreen(mainWindow_); // the rule sizes the inside; the frame comes on top
 }
 
 void Messenger::placeBottomRight() {
@@ -364,6 +369,8 @@ void Messenger::showMainWindow() {
     if (!cached.isNull())
         mainWindow_->setBannerPicture(cached, QString());
     mainWindow_->showNormal();
+    // Once the window manager has framed it, the frame too lies within the screen.
+    QTimer::singleShot(0, mainWindow_, [this] { keepOnScreen(mainWindow_); });
     mainWindow_->raise();
     mainWindow_->activateWindow();
     engine_.startBanners();

@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -31,6 +32,7 @@
 #include "conversation/ui/conversation_view.h"
 #include "conversation/ui/emoticon_picker.h"
 #include "conversation/ui/link_label.h"
+#include "platform/ui/placement.h"
 #include "platform/ui/plain_text.h"
 #include "prefs/language_strings.h"
 #include "prefs/settings.h"
@@ -650,6 +652,9 @@ void ChatWindow::resizeEvent(QResizeEvent* event) {
 void ChatWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     FocusInput();
+    // A remembered size from a larger screen, or a place from another one, is brought back
+    // within this screen once the window manager has framed the window.
+    QTimer::singleShot(0, this, [this] { keepOnScreen(this); });
 }
 
 } // namespace quillo

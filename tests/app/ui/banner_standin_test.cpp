@@ -72,6 +72,29 @@ TEST_F(BannerStandInTest, ABannerShowsAndItsClickOpensItsWebAddress) {
     EXPECT_TRUE(opened_[0].toString().contains(QStringLiteral("banner=0")));
 }
 
+// The stand-in's banners are 468 pixels wide, the window 350: the banner is shown whole,
+// scaled to the strip with its proportions kept, not cut to its middle.
+TEST_F(BannerStandInTest, AWideBannerIsFittedToTheStripWhole) {
+    std::unique_ptr<Messenger> messenger = start();
+    QLabel* banner = strip(*messenger);
+    ASSERT_TRUE(runUntil([&] { return !banner->pixmap().isNull(); }));
+    const QPixmap original = messenger->mainWindow()->bannerPicture();
+    const QPixmap shown = banner->pixmap();
+    const QSizeF shownSize = QSizeF(shown.size()) / shown.devicePixelRatio();
+    ASSERT_GT(original.width(), messenger->mainWindow()->width())
+        << "a banner wider than the window";
+    EXPECT_LE(shownSize.width(), banner->parentWidget()->width());
+    // Within a pixel's rounding of the height.
+    const double ratio = double(original.width()) / original.height();
+    EXPECT_NEAR(shownSize.width() / shownSize.height(), ratio, 0.03 * ratio);
+    EXPECT_EQ(messenger->mainWindow()
+                  ->findChild<QLabel*>(QStringLiteral("Panel2"))
+                  ->palette()
+                  .color(QPalette::Window),
+              QColor(0xC0, 0xDC, 0xC0))
+        << "clMoneyGreen";
+}
+
 TEST_F(BannerStandInTest, ALinkThatIsNoWebAddressIsNotOpened) {
     const QString links[] = {QStringLiteral("file:///etc/passwd"), QStringLiteral("/usr/bin/xterm"),
                              QStringLiteral("javascript:alert(1)")};
