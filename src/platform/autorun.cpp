@@ -12,13 +12,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#include "platform/folders.h"
 #endif
 
 namespace quillo {
-
-void SetAutorun(bool on) {
-    SetAutorun(on, QCoreApplication::applicationFilePath());
-}
 
 #ifdef Q_OS_WIN
 
@@ -33,6 +31,10 @@ RegistrySettingsStore RunKey() {
 }
 
 } // namespace
+
+void SetAutorun(bool on) {
+    SetAutorun(on, QCoreApplication::applicationFilePath());
+}
 
 bool IsAutorunRegistered() {
     StoreResult<std::unique_ptr<SettingsKey>> key = RunKey().OpenKey(KeyAccess::ReadOnly);
@@ -126,7 +128,15 @@ bool IsAutorunRegistered() {
     return !IsDisabledEntry(entry.readAll());
 }
 
-void SetAutorun(bool on, const QString& executablePath) {
+QString AutostartExecValue(const QString& executablePath, bool installed) {
+    const QString command =
+        installed ? QStringLiteral(QUILLO_PROGRAM_NAME) : DesktopExecValue(executablePath);
+    return command + QStringLiteral(" --minimized");
+}
+
+namespace {
+
+void WriteAutostartEntry(bool on, const QString& execValue) {
     const QString path = AutostartEntryPath();
     if (!on) {
         QFile::remove(path); // a missing entry is already the wanted state
@@ -142,11 +152,23 @@ void SetAutorun(bool on, const QString& executablePath) {
                                             "Type=Application\n"
                                             "Name=Quillo for Facebook\n"
                                             "Exec=") +
-                             DesktopExecValue(executablePath) +
+                             execValue +
                              QStringLiteral("\n"
                                             "Terminal=false\n");
     entry.write(contents.toUtf8());
     entry.commit(); // on failure the previous entry, if any, stays as it was
+}
+
+} // namespace
+
+void SetAutorun(bool on) {
+    // Data found elsewhere than beside the program: it runs installed.
+    const bool installed = ProgramDataFolder() != AppFolder();
+    WriteAutostartEntry(on, AutostartExecValue(QCoreApplication::applicationFilePath(), installed));
+}
+
+void SetAutorun(bool on, const QString& executablePath) {
+    WriteAutostartEntry(on, DesktopExecValue(executablePath));
 }
 
 #endif

@@ -16,7 +16,10 @@ namespace quillo {
 
 bool IsAutorunRegistered();
 
-// Registers QCoreApplication::applicationFilePath(), or removes the registration.
+// Registers the running program, or removes the registration. Elsewhere than on Windows the
+// entry starts it with --minimized, in the tray: an installed program by its command
+// (QUILLO_PROGRAM_NAME, as its desktop entry does), so that the entry outlives upgrades and
+// moves; one run from its build folder by QCoreApplication::applicationFilePath().
 void SetAutorun(bool on);
 // The same with the path to register given (tests register a path of their own).
 void SetAutorun(bool on, const QString& executablePath);
@@ -28,6 +31,10 @@ QString AutostartEntryPath();
 // The value of the entry's Exec key that starts executablePath with no arguments: quoted as a
 // command line argument, "%" doubled, then escaped as a desktop-entry string.
 QString DesktopExecValue(const QString& executablePath);
+
+// The Exec value SetAutorun(true) writes for a program at executablePath, installed or not.
+QString AutostartExecValue(const QString& executablePath, bool installed);
+
 #endif
 
 } // namespace quillo

@@ -1,10 +1,11 @@
 #include "platform/folders.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #ifdef Q_OS_WIN
-#include <QDir>
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
@@ -16,6 +17,41 @@ namespace quillo {
 
 QString AppFolder() {
     return QCoreApplication::applicationDirPath() + QLatin1Char('/');
+}
+
+namespace {
+
+QString WithSlash(const QString& folder) {
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+bool HoldsProgramData(const QString& folder) {
+    return QFileInfo(folder + QStringLiteral("Langs")).isDir();
+}
+
+} // namespace
+
+QString FindProgramDataFolder(const QString& programFolder, const QStringList& dataFolders) {
+    const QString beside = WithSlash(programFolder);
+    QStringList candidates{beside, WithSlash(QDir::cleanPath(
+                                       beside + QStringLiteral("../share/" QUILLO_PROGRAM_NAME)))};
+    for (const QString& folder : dataFolders)
+        candidates.append(
+            WithSlash(QDir::cleanPath(WithSlash(folder) + QStringLiteral(QUILLO_PROGRAM_NAME))));
+    for (const QString& candidate : candidates) {
+        if (HoldsProgramData(candidate))
+            return candidate;
+    }
+    return beside;
+}
+
+QString ProgramDataFolder() {
+    return FindProgramDataFolder(
+        AppFolder(), QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation));
+}
+
+bool RunsFromItsOwnFolder() {
+    return HoldsProgramData(AppFolder());
 }
 
 QString DataFolder() {

@@ -7,11 +7,27 @@
 // Functions need a QCoreApplication for the executable's folder; any thread.
 
 #include <QString>
+#include <QStringList>
 
 namespace quillo {
 
 // Folder of the running executable, with a trailing "/".
 QString AppFolder();
+
+// The folder holding the program's own data (Langs/, Emoticons/, emot.bmp, skin.skn), with a
+// trailing "/": the first of programFolder itself (the build folder, where the data sits beside
+// the binary), programFolder's ../share/quillo/ (an installed program under any prefix) and
+// quillo/ in each of dataFolders (the XDG data folders) that holds a Langs folder. Without one,
+// programFolder, as before there was anywhere else to look.
+QString FindProgramDataFolder(const QString& programFolder, const QStringList& dataFolders);
+
+// FindProgramDataFolder for the running executable and the platform's data folders.
+QString ProgramDataFolder();
+
+// Whether the program's data sits beside the running executable, as in the build folder. Only
+// such a program reads the stand-in's endpoints.ini beside itself; an installed one never
+// takes its hosts from whatever file lies next to it in a shared bin folder.
+bool RunsFromItsOwnFolder();
 
 // The all-users application-data folder followed by "/Quillo For FaceBook" (no trailing
 // separator): the banner cache lives here. Linux has no folder that every user

@@ -28,7 +28,7 @@ QString LanguageFilePath(const QString& appFolder, const QString& fileName) {
 }
 
 QString LanguageFilePath(const QString& fileName) {
-    return LanguageFilePath(AppFolder(), fileName);
+    return LanguageFilePath(ProgramDataFolder(), fileName);
 }
 
 LanguageFile LanguageFile::Load(const QString& path) {

@@ -19,7 +19,7 @@ QString ReadLanguageEntry(const QDomDocument& document, const QString& key);
 // appFolder (the program's folder; a trailing separator is added when missing), "Langs/" and
 // fileName.
 QString LanguageFilePath(const QString& appFolder, const QString& fileName);
-// The same beside the running program (AppFolder); fileName is CurrentLang.
+// The same in the program's data folder (ProgramDataFolder); fileName is CurrentLang.
 QString LanguageFilePath(const QString& fileName);
 
 // One language file, read once per run and then shared by the language strings and by every

@@ -47,7 +47,9 @@ prepare_home() {
 }
 
 # The stand-in with the data file $1, on a free port; sets address. It runs without TLS here, so
-# the program is told that the login form may be posted over plain HTTP.
+# the program is told that the login form may be posted over plain HTTP. The host settings go
+# beside the program in its build folder, or to $endpoints_file when a script sets it (an
+# installed program takes them only from --endpoints).
 start_standin() {
     "$standin" --data "$1" --port 0 --no-tls --state "$out/standin-state" --hold-ms 3000 \
         >"$out/standin.log" 2>&1 &
@@ -56,7 +58,7 @@ start_standin() {
         fail "the stand-in did not start"
     address="$(grep -m1 '^quillo-standin http' "$out/standin.log" | awk '{print $2}')"
     printf 'connect_to=127.0.0.1:%s\nplain_sign_in=true\n' "${address##*:}" \
-        >"$(dirname "$program")/endpoints.ini"
+        >"${endpoints_file:-$(dirname "$program")/endpoints.ini}"
 }
 requests() { curl -s "$address/__control/requests?$1"; }
 saw() { requests "$1" | grep -q "\"path\": *\"$2\""; }

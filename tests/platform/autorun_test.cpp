@@ -40,6 +40,15 @@ TEST_F(Autorun, EntryComesAndGoes) {
     EXPECT_FALSE(IsAutorunRegistered());
 }
 
+// The entry starts the program in the tray: an installed one by its command, so that it
+// outlives upgrades, one run from its build folder by its own path.
+TEST(AutostartExec, InstalledByCommandElseByPathBothInTheTray) {
+    EXPECT_EQ(AutostartExecValue(QStringLiteral("/usr/bin/quillo"), true),
+              QStringLiteral("quillo --minimized"));
+    EXPECT_EQ(AutostartExecValue(QStringLiteral("/home/me/Quillo App/build/quillo"), false),
+              QStringLiteral("\"/home/me/Quillo App/build/quillo\" --minimized"));
+}
+
 TEST_F(Autorun, DisabledEntryIsNotRegisteredUntilWrittenAgain) {
     const char* entries[] = {
         "[Desktop Entry]\nName=Quillo for Facebook\nExec=quillo\nHidden=true\n",

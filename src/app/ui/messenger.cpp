@@ -109,8 +109,13 @@ void Messenger::start() {
     engine_.enableBanners(&decodeBanner);
     engine_.enablePictures(&DecodeShownPicture);
     createChatWindow();
-    splash_->show();
+    if (!startsInTray())
+        splash_->show();
     engine_.runStartupCheck();
+}
+
+bool Messenger::startsInTray() const {
+    return startInTray_ && TrayIcon::trayAvailable();
 }
 
 void Messenger::onStartupCheckDone(int newVersion) {
@@ -203,7 +208,8 @@ void Messenger::createMainWindow() {
         window->txtEmail->setText(engine_.state().Email.get());
         window->txtPassword->setText(engine_.state().Password.get());
     }
-    showMainWindow();
+    if (!startsInTray())
+        showMainWindow();
     splash_->hide();
     if (window->chkAuto->isChecked() && !engine_.demographic().IP.get().isEmpty() &&
         !window->txtEmail->text().isEmpty() && !window->txtPassword->text().isEmpty())
@@ -211,7 +217,7 @@ void Messenger::createMainWindow() {
 }
 
 void Messenger::createChatWindow() {
-    const QString folderUrl = EmoticonFolderUrl(QCoreApplication::applicationDirPath());
+    const QString folderUrl = EmoticonFolderUrl(ProgramDataFolder());
     chatSession_ = std::make_unique<EngineChatSession>(engine_);
     chatWindow_ = std::make_unique<ChatWindow>(*chatSession_, strings_, settings_, folderUrl);
     ApplyLanguageCaptions(languageFile_, chatWindow_.get());

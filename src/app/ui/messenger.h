@@ -49,6 +49,10 @@ public:
 
     // Shows the splash and starts the start-up check.
     void start();
+    // Before start: the program starts in the tray (--minimized, as the autostart entry starts
+    // it), without the splash, and the main window waits there until asked for. Without a
+    // notification area the window shows as usual, or it could never be had.
+    void setStartInTray(bool inTray) { startInTray_ = inTray; }
 
     // The Exit command of both menus.
     void exit();
@@ -70,6 +74,7 @@ signals:
     void finished();
 
 private:
+    bool startsInTray() const;
     void onStartupCheckDone(int newVersion);
     void createMainWindow();
     void createChatWindow();
@@ -99,6 +104,7 @@ private:
     SessionEngine engine_;
     std::unique_ptr<SplashScreen> splash_;
     std::unique_ptr<TrayIcon> tray_;
+    bool startInTray_ = false;
     std::unique_ptr<NoticeStack> notices_;
     std::unique_ptr<EngineChatSession> chatSession_;
     std::unique_ptr<ChatWindow> chatWindow_;

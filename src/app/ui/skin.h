@@ -1,6 +1,6 @@
 #pragma once
-// The look of every window: the skin file "skin.skn" beside the program, read as a Qt style
-// sheet, or without it the built-in look of a tidy 2009 messenger (a light blue header, a
+// The look of every window: the skin file "skin.skn" in the program's data folder, read as a Qt
+// style sheet, or without it the built-in look of a tidy 2009 messenger (a light blue header, a
 // white contact list). The recommendation panels keep their own colours under any skin.
 //
 // Thread: the user-interface thread, once at start.

@@ -1,8 +1,9 @@
 #include "desktop/ui/desktop_pictures.h"
 
+#include "desktop/ui/application_mark.h"
+
 #include <QFont>
 #include <QPainter>
-#include <QPainterPath>
 #include <QRectF>
 
 namespace quillo {
@@ -35,28 +36,6 @@ void DrawBadge(QPainter& painter, const QRectF& box) {
     painter.drawEllipse(box);
 }
 
-// A white speech bubble on a blue rounded square.
-void DrawIconPicture(QPainter& painter, qreal side) {
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kServiceBlue);
-    painter.drawRoundedRect(QRectF(0, 0, side, side), side * 0.18, side * 0.18);
-    QPainterPath bubble;
-    const QRectF oval(side * 0.16, side * 0.18, side * 0.68, side * 0.52);
-    bubble.addEllipse(oval);
-    QPainterPath tail;
-    tail.moveTo(side * 0.30, side * 0.60);
-    tail.lineTo(side * 0.22, side * 0.84);
-    tail.lineTo(side * 0.48, side * 0.66);
-    tail.closeSubpath();
-    painter.setBrush(Qt::white);
-    painter.drawPath(bubble.united(tail));
-    painter.setBrush(kServiceBlue);
-    const qreal dot = side * 0.09;
-    for (int i = 0; i < 3; ++i)
-        painter.drawEllipse(
-            QRectF(side * (0.31 + 0.14 * i), oval.center().y() - dot / 2, dot, dot));
-}
-
 } // namespace
 
 QPixmap DrawTrayPicture(TrayState state) {
@@ -79,7 +58,7 @@ QIcon DrawApplicationIcon() {
         QPixmap pixmap = TransparentPixmap(QSize(side, side));
         QPainter painter(&pixmap);
         painter.setRenderHint(QPainter::Antialiasing);
-        DrawIconPicture(painter, side);
+        DrawApplicationMark(painter, side);
         painter.end();
         icon.addPixmap(pixmap);
     }
@@ -94,7 +73,7 @@ QPixmap DrawProgramLogo(QSize size) {
     const qreal margin = (size.height() - side) / 2;
     painter.save();
     painter.translate(margin, margin);
-    DrawIconPicture(painter, side);
+    DrawApplicationMark(painter, side);
     painter.restore();
 
     const QRectF textBox(margin * 3 + side, 0, size.width() - margin * 3 - side, size.height());

@@ -186,7 +186,6 @@ TEST(TrayIcon, TheLanguageFileTranslatesTheMenu) {
     QStringList captions;
     for (const QAction* action : tray.menu()->actions())
         captions.append(action->text());
-    EXPECT_EQ(captions,
-              (QStringList{QStringLiteral("Mostrar Quillo"),
-                           QStringLiteral("Cerrar sesion"), QStringLiteral("Salir")}));
+    EXPECT_EQ(captions, (QStringList{QStringLiteral("Mostrar Quillo"),
+                                     QStringLiteral("Cerrar sesion"), QStringLiteral("Salir")}));
 }
