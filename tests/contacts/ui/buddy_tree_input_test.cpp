@@ -120,8 +120,9 @@ TEST_P(MenuTest, ItemsFollowTheNodeAndTheSelection) {
 
     EXPECT_EQ(enabledItems(), QString::fromLatin1(c.enabled));
     EXPECT_EQ(tree->selectionHoldsBuddy(), c.links);
-    if (!events.isEmpty())
+    if (!events.isEmpty()) {
         EXPECT_EQ(events.last(), c.links ? "links on" : "links off");
+    }
     EXPECT_EQ(tree->selectedItems().size(), c.selectedAfter);
     if (node) {
         EXPECT_TRUE(node->isSelected());
