@@ -2,8 +2,8 @@
 
 #include "session/handover.h"
 
+#include <QCoreApplication>
 #include <QThread>
-#include <future>
 
 namespace quillo {
 
@@ -11,85 +11,65 @@ QueuedEventSink::QueuedEventSink(SessionEventHandler& handler, QObject* parent)
     : QObject(parent)
     , handler_(handler) {}
 
-void QueuedEventSink::enqueue(std::function<void()> run, qsizetype lines) {
-    bool post = false;
-    {
-        std::lock_guard lock(mutex_);
-        queue_.push_back({std::move(run), lines});
-        post = !std::exchange(drainPosted_, true);
-    }
-    if (post)
-        RunOnThreadOf(
-            this, [this] { drain(kLinesPerTurn); }, Qt::QueuedConnection);
-}
-
-void QueuedEventSink::drain(qsizetype lineBudget) {
-    qsizetype handed = 0;
-    for (;;) {
-        Report next;
-        {
-            std::lock_guard lock(mutex_);
-            if (queue_.empty()) {
-                drainPosted_ = false;
-                return;
-            }
-            if (lineBudget >= 0 && handed >= lineBudget)
-                break; // the rest in the next turn: input and painting come between
-            next = std::move(queue_.front());
-            queue_.pop_front();
-        }
-        handed += next.lines;
-        next.run();
-    }
-    RunOnThreadOf(
-        this, [this] { drain(kLinesPerTurn); }, Qt::QueuedConnection);
-}
-
 void QueuedEventSink::postEvent(int kind, int code) {
-    enqueue([this, kind, code] {
-        if (!closed_)
-            handler_.handleSessionEvent(kind, code);
-    });
+    RunOnThreadOf(
+        this,
+        [this, kind, code] {
+            if (!closed_)
+                handler_.handleSessionEvent(kind, code);
+        },
+        Qt::QueuedConnection);
 }
 
 void QueuedEventSink::postTypingNotice(ContactId from, bool typing) {
-    enqueue([this, from, typing] {
-        if (!closed_)
-            handler_.handleTypingNotice(from, typing);
-    });
+    RunOnThreadOf(
+        this,
+        [this, from, typing] {
+            if (!closed_)
+                handler_.handleTypingNotice(from, typing);
+        },
+        Qt::QueuedConnection);
 }
 
 void QueuedEventSink::postBuddyList(int code, BuddyList lines) {
-    enqueue([this, code, lines = std::move(lines)] {
-        if (!closed_)
-            handler_.handleBuddyList(code, lines);
-    });
+    RunOnThreadOf(
+        this,
+        [this, code, lines = std::move(lines)] {
+            if (!closed_)
+                handler_.handleBuddyList(code, lines);
+        },
+        Qt::QueuedConnection);
 }
 
 void QueuedEventSink::postMessages(std::vector<std::unique_ptr<TMSg>> records) {
     if (closed_)
         return;
-    // In parts, so that one turn of the event loop hands on at most kLinesPerTurn lines.
+    // In parts of at most kLinesPerTurn lines, each a queued call of its own: the receiver
+    // hands each part on as it comes, and its own slicing keeps the thread free.
     for (size_t from = 0; from < records.size(); from += size_t(kLinesPerTurn)) {
         const size_t to = std::min(records.size(), from + size_t(kLinesPerTurn));
-        // Held by the report: if it never runs, the records are freed with it.
+        // Held by the call: if the call never runs, the records are freed with it.
         auto part = std::make_shared<std::vector<std::unique_ptr<TMSg>>>(
             std::make_move_iterator(records.begin() + qsizetype(from)),
             std::make_move_iterator(records.begin() + qsizetype(to)));
-        enqueue(
+        RunOnThreadOf(
+            this,
             [this, part] {
                 if (!closed_)
                     handler_.handleMessages(std::move(*part));
             },
-            qsizetype(to - from));
+            Qt::QueuedConnection);
     }
 }
 
 void QueuedEventSink::postMessagesMayBeMissing(QList<ContactId> friends) {
-    enqueue([this, friends = std::move(friends)] {
-        if (!closed_)
-            handler_.handleMessagesMayBeMissing(friends);
-    });
+    RunOnThreadOf(
+        this,
+        [this, friends = std::move(friends)] {
+            if (!closed_)
+                handler_.handleMessagesMayBeMissing(friends);
+        },
+        Qt::QueuedConnection);
 }
 
 void QueuedEventSink::sendMessage(std::unique_ptr<TMSg> record) {
@@ -101,24 +81,19 @@ void QueuedEventSink::sendMessage(std::unique_ptr<TMSg> record) {
         handler_.handleMessages(std::move(batch));
         return;
     }
+    // Held by the call: if the call never runs, the record is freed with it.
     auto held = std::make_shared<std::vector<std::unique_ptr<TMSg>>>(std::move(batch));
-    auto handled = std::make_shared<std::promise<void>>();
-    std::future<void> done = handled->get_future();
-    // The report runs (or is dropped with the queue) exactly once; either way the worker goes
-    // on when the report is destroyed, which its last owner of `release` does.
-    std::shared_ptr<void> release(nullptr, [handled](void*) { handled->set_value(); });
-    enqueue(
-        [this, held, release] {
+    RunOnThreadOf(
+        this,
+        [this, held] {
             if (!closed_)
                 handler_.handleMessages(std::move(*held));
         },
-        1);
-    release.reset();
-    done.wait();
+        Qt::BlockingQueuedConnection);
 }
 
 void QueuedEventSink::releaseWaitingWorkers() {
-    drain(-1);
+    QCoreApplication::sendPostedEvents(this);
 }
 
 } // namespace quillo

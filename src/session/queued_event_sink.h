@@ -1,19 +1,14 @@
 #pragma once
 // QueuedEventSink: the Qt delivery of the workers' reports to the thread that owns it.
 // Thread: the object lives on the receiving thread (where it is created); workers call it from
-// theirs. Every report goes into one queue, in the order the workers made them, and the
-// receiving thread takes them out a bounded number of message lines per turn of its event loop:
-// a burst of thousands of lines never holds that thread for long, and nothing overtakes a line
-// that came before it. Posted reports return at once; a sent record waits until it has been
-// handled, or is handled directly when the sender already is the receiving thread (waiting on
+// theirs. Posted reports become queued calls, handled in the order posted; a large batch of
+// lines becomes several calls of at most kLinesPerTurn lines. A sent record becomes a blocking
+// queued call, or a direct call when the sender already is the receiving thread (blocking on
 // the own thread would deadlock). A report that can no longer be delivered is freed, never
 // leaked.
 
 #include <QObject>
 #include <atomic>
-#include <deque>
-#include <functional>
-#include <mutex>
 
 #include "session/session_event.h"
 
@@ -49,28 +44,16 @@ public:
     // workers waiting on a sent record are released as soon as this thread handles its events
     // (see releaseWaitingWorkers).
     void close() { closed_ = true; }
-    // For an owner that waits for its workers after close(): runs, at once, every report still
-    // queued, so that a worker blocked on a sent record goes on. Call on the sink's thread.
+    // For an owner that waits for its workers after close(): hands back, at once, every sent
+    // record that a worker is blocked on. Call on the sink's thread.
     void releaseWaitingWorkers();
 
-    // At most this many message lines reach the handler in one turn of the event loop.
+    // A posted batch reaches the handler in parts of at most this many lines.
     static constexpr qsizetype kLinesPerTurn = 200;
 
 private:
-    struct Report {
-        std::function<void()> run; // calls the handler unless the sink is closed
-        qsizetype lines = 0;
-    };
-    void enqueue(std::function<void()> run, qsizetype lines = 0);
-    // Runs queued reports until lineBudget lines were handed on (-1: until none is left), then
-    // asks for another turn if reports remain.
-    void drain(qsizetype lineBudget);
-
     SessionEventHandler& handler_;
     std::atomic<bool> closed_{false};
-    std::mutex mutex_;
-    std::deque<Report> queue_;
-    bool drainPosted_ = false; // a drain is queued on this thread's event loop
 };
 
 } // namespace quillo
