@@ -162,10 +162,8 @@ ChatWindow::~ChatWindow() {
         const QString path = ChatLogPath(session_.ownId(), message.conversation);
         if (waiting.mayMissNotice || message.own || message.replayed || path.isEmpty())
             continue; // replayed lines are never logged
-        logs[path].append(
-            MessageLogBlock(kOtherPartyColor, message.fromName, message.time,
-                            MessageBodyHtml(DecodeReceivedText(message.text), emoticonFolderUrl_),
-                            QDate::currentDate()));
+        logs[path].append(logBlock(kOtherPartyColor, message.fromName,
+                                   DecodeReceivedText(message.text), message.time));
     }
     for (auto file = logs.cbegin(); file != logs.cend(); ++file)
         AppendLogLine(file.key(), file.value().join(u"\r\n"));
@@ -289,9 +287,7 @@ void ChatWindow::AppendMessage(ChatTab* tab, const QString& escapedName, const Q
     const QString path = logPathOf(tab);
     if (path.isEmpty())
         return; // no account signed in: there is no pair to keep a log for
-    QString block =
-        MessageLogBlock(colour, escapedName, timeStamp, MessageBodyHtml(text, emoticonFolderUrl_),
-                        QDate::currentDate());
+    QString block = logBlock(colour, escapedName, text, timeStamp);
     if (sliceLogs_) {
         (*sliceLogs_)[path].append(std::move(block));
         return;
@@ -299,6 +295,12 @@ void ChatWindow::AppendMessage(ChatTab* tab, const QString& escapedName, const Q
     const ChatLogWrite written = AppendLogLine(path, block);
     if (!written.ok)
         setStatus(written.error);
+}
+
+QString ChatWindow::logBlock(quint32 colour, const QString& escapedName, const QString& text,
+                             const QString& timeStamp) const {
+    return MessageLogBlock(colour, escapedName, timeStamp,
+                           MessageBodyHtml(text, emoticonFolderUrl_), QDate::currentDate());
 }
 
 void ChatWindow::showMessages(const QList<IncomingLine>& lines) {

@@ -152,6 +152,9 @@ private:
     void takeInWaiting(qint64 budgetMs);
     void scheduleTakeIn();
     QString logPathOf(const ChatTab* tab) const;
+    // A line's block as the chat log keeps it, dated today.
+    QString logBlock(quint32 colour, const QString& escapedName, const QString& text,
+                     const QString& timeStamp) const;
 
     ChatSession& session_;
     const LanguageStrings& strings_;
