@@ -37,6 +37,7 @@
 #include "event_loop_wait.h"
 #include "harness/demo_accounts.h"
 #include "harness/standin_process.h"
+#include "offscreen_program.h"
 #include "platform/memory_settings_store.h"
 #include "prefs/settings.h"
 
@@ -264,25 +265,11 @@ void Burst(benchmark::State& state) {
 BENCHMARK(Burst)->Arg(1000)->Arg(10000)->Iterations(1)->UseManualTime()->Unit(
     benchmark::kMillisecond);
 
-// The offscreen platform says so each time a window is raised or sized for a window manager
-// it does not have; the figures do not depend on it.
-QtMessageHandler qtMessages = nullptr;
-void quietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (!text.startsWith(QLatin1String("This plugin does not support")))
-        qtMessages(type, context, text);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The program's settings, chat logs and caches go to folders of this run, never the user's.
     const QTemporaryDir home;
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(name, (home.path() + u'/' + QLatin1String(name)).toUtf8());
-    qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
-    qtMessages = qInstallMessageHandler(quietOffscreenNotes);
+    prepareOffscreenProgram(home);
     WatchedApplication app(argc, argv);
     watchedApp = &app;
     benchmark::Initialize(&argc, argv);

@@ -57,6 +57,7 @@
 #include "event_loop_wait.h"
 #include "harness/demo_accounts.h"
 #include "harness/standin_process.h"
+#include "offscreen_program.h"
 #include "platform/memory_settings_store.h"
 #include "prefs/settings.h"
 #include "ratio_reporter.h"
@@ -438,25 +439,11 @@ void printRatio(const char* what, std::optional<double> over, std::optional<doub
                 withinAim ? "PASS" : "MISS");
 }
 
-// The offscreen platform says so each time a window is raised or sized for a window manager
-// it does not have; the figures do not depend on it.
-QtMessageHandler qtMessages = nullptr;
-void quietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (!text.startsWith(QLatin1String("This plugin does not support")))
-        qtMessages(type, context, text);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The program's settings, chat logs and caches go to folders of this run, never the user's.
     const QTemporaryDir home;
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(name, (home.path() + u'/' + QLatin1String(name)).toUtf8());
-    qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
-    qtMessages = qInstallMessageHandler(quietOffscreenNotes);
+    prepareOffscreenProgram(home);
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
