@@ -6,6 +6,7 @@
 #include "session/ajax_client.h"
 #include "session/answer_limits.h"
 #include "session/browser_identity.h"
+#include "session/handover.h"
 #include "session/http_transfer.h"
 #include "session/session_state.h"
 
@@ -70,7 +71,7 @@ void HttpLayer::ResetServiceClient(SessionEventSink* mainWindow) {
     service_ = std::make_unique<HttpTransfer>(endpoints_, false);
     lastServiceHeaders_.clear();
     {
-        std::lock_guard jarLock(jarMutex_);
+        const MarkedLockGuard jarLock(jarMutex_);
         jar_ = CookieJar{};
     }
     state_.MainWindow.store(mainWindow);
@@ -79,19 +80,19 @@ void HttpLayer::ResetServiceClient(SessionEventSink* mainWindow) {
 void HttpLayer::ResetChannelClient() {
     auto fresh = std::make_shared<HttpTransfer>(endpoints_, true);
     {
-        std::lock_guard lock(channelMutex_);
+        const MarkedLockGuard lock(channelMutex_);
         channel_ = std::move(fresh);
     }
     channelLines_.clear();
 }
 
 HttpLayer::ChannelClient HttpLayer::channelClient() const {
-    std::lock_guard lock(channelMutex_);
+    const MarkedLockGuard lock(channelMutex_);
     return channel_;
 }
 
 CookieJar HttpLayer::serviceJar() const {
-    std::lock_guard lock(jarMutex_);
+    const MarkedLockGuard lock(jarMutex_);
     return jar_;
 }
 
@@ -102,7 +103,7 @@ void HttpLayer::storeAndSendCookies() {
     state_.PresenceSeconds.set(seconds);
     CookieJar jar;
     {
-        std::lock_guard lock(jarMutex_);
+        const MarkedLockGuard lock(jarMutex_);
         StoreCookies(jar_, lastServiceHeaders_, endpoints_.baseDomain);
         jar = jar_;
     }

@@ -169,29 +169,21 @@ void HttpTransfer::wake() {
     curl_multi_wakeup(handles_->multi);
 }
 
-// The marks restate the order the lock gives: the ThreadSanitizer runtime of GCC 12 loses it for
-// this lock when the long poll and the other requests share the registry.
 void TransferRegistry::add(HttpTransfer* transfer) {
-    std::lock_guard lock(mutex_);
-    TakeOver(this);
+    const MarkedLockGuard lock(mutex_);
     inFlight_.push_back(transfer);
-    HandOver(this);
 }
 
 void TransferRegistry::remove(HttpTransfer* transfer) {
-    std::lock_guard lock(mutex_);
-    TakeOver(this);
+    const MarkedLockGuard lock(mutex_);
     std::erase(inFlight_, transfer);
-    HandOver(this);
 }
 
 void TransferRegistry::wakeAll() {
     // Under the lock: a registered transfer cannot finish and go away while it is woken.
-    std::lock_guard lock(mutex_);
-    TakeOver(this);
+    const MarkedLockGuard lock(mutex_);
     for (HttpTransfer* transfer : inFlight_)
         transfer->wake();
-    HandOver(this);
 }
 
 namespace {

@@ -16,8 +16,8 @@ WorkerPool::~WorkerPool() {
     stop();
 }
 
-// The marks restate the order the lock gives: the ThreadSanitizer runtime of GCC 12 loses it for
-// this lock as it does for the transfer registry's (http_transfer.cpp).
+// The marks restate the order the lock gives, as MarkedLockGuard does (handover.h); the waits on
+// the condition take the lock again inside the wait, so this lock is marked by hand.
 void WorkerPool::post(std::function<void()> task) {
     {
         std::lock_guard lock(mutex_);
