@@ -9,13 +9,15 @@
 //  - Window/SignInToContactList: from the Sign in button until the contact tree has been
 //    painted on the contact page with all 5,000 friends in it. This includes the buddy-list
 //    worker's designed first wait of one second, printed apart.
-//  - Window/ResidentMemory: VmRSS of this process, signed in with the tree built.
+//  - Window/ResidentMemory: VmRSS of this process, signed in with the tree built, with its
+//    anonymous part (heap, stacks, pixels) and the part mapped from files (libraries, fonts).
 //  - Window/StallPresenceSnapshot: the worst lateness of a 1 ms timer on the GUI thread while
 //    the engine reports a snapshot that moves 1,000 friends (the 250 online stay, 1,000 come
 //    online), until the window has painted it.
 //  - Window/StallSlowSignIn: the same lateness while the stand-in answers every request 2 s
 //    late and the program signs in again, until the engine says it is signed in; then, with
-//    the answers on time again, while the 5,000-friend list arrives and the tree is rebuilt.
+//    the answers on time again, while the 5,000-friend list arrives and the tree is rebuilt
+//    (aim 8 ms for that part).
 // Each runs once: they are steps of one session, not loops. Main prints one line per figure
 // with its aim; timer lateness of an idle GUI thread is printed beside the stalls, since
 // another process may be using the cores.
@@ -44,6 +46,7 @@
 #include "contacts/ui/buddy_tree.h"
 #include "event_loop_wait.h"
 #include "harness/standin_process.h"
+#include "platform/heap_tuning.h"
 #include "platform/memory_settings_store.h"
 #include "prefs/settings.h"
 #include "session/session_event.h"
@@ -128,13 +131,14 @@ private:
     std::optional<qint64> paintedNs_;
 };
 
-double residentMegabytes() {
+// A "kB" field of /proc/self/status in MB, or -1.
+double statusMegabytes(const QByteArray& field) {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) // "VmRSS:   123456 kB"
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+        if (line.startsWith(field + ':')) // "VmRSS:   123456 kB"
+            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toDouble() / 1024.0;
     }
     return -1;
 }
@@ -152,6 +156,8 @@ struct Figures {
     // The buddy-list worker's first wait after SignedIn, as the program leaves it.
     double designedListWaitMs = static_cast<double>(BuddyThreadTiming{}.firstWait.count());
     double residentMb = -1;
+    double residentAnonMb = -1;
+    double residentFileMb = -1;
     double idleStallMs = -1;
     double presenceStallMs = -1;
     double presenceCallMs = -1;
@@ -203,9 +209,10 @@ public:
     bool loginPageShown() {
         return mainWindow() && mainWindow()->isVisible() && !mainWindow()->contactPageShown();
     }
+    // Asks nothing of a tree still building its nodes: asking would finish them at once.
     bool contactListShown() {
         return mainWindow() && mainWindow()->isVisible() && mainWindow()->contactPageShown() &&
-               treeSize() == kFriends;
+               tree() && !tree()->isBuilding() && treeSize() == kFriends;
     }
 
     // Starts the program's windows, timing each step; false when the login page never showed.
@@ -276,12 +283,14 @@ public:
             }
         });
         QObject::connect(&engine, &SessionEngine::signInRefused, &guard, [&] { failed = true; });
-        // Connected after the dispatcher's own handler: by now the tree is built and the
-        // contact page current.
-        QObject::connect(&engine, &SessionEngine::buddyListLoaded, &guard, [&] {
-            if (contactListShown())
+        // The dispatcher shows the contact page as the list arrives; the tree is built there
+        // and then, or for a long list over a few turns of the event loop.
+        const auto noteBuilt = [&] {
+            if (!builtNs && contactListShown())
                 builtNs = now();
-        });
+        };
+        QObject::connect(&engine, &SessionEngine::buddyListLoaded, &guard, noteBuilt);
+        QObject::connect(tree(), &BuddyTree::treeBuilt, &guard, noteBuilt);
         PaintWatch painted([this](QWidget* widget) {
             return tree() && widget == tree()->viewport() && contactListShown();
         });
@@ -389,10 +398,14 @@ void ResidentMemory(benchmark::State& state) {
         }
         // The history replay and the long poll start after the list: let them settle.
         runFor(500);
-        figures.residentMb = residentMegabytes();
+        figures.residentMb = statusMegabytes("VmRSS");
+        figures.residentAnonMb = statusMegabytes("RssAnon");
+        figures.residentFileMb = statusMegabytes("RssFile");
     }
     state.counters["rss_mb"] = figures.residentMb;
-    state.counters["within_60mb"] = figures.residentMb >= 0 && figures.residentMb < 60 ? 1 : 0;
+    state.counters["anon_mb"] = figures.residentAnonMb;
+    state.counters["file_mb"] = figures.residentFileMb;
+    state.counters["within_40mb"] = figures.residentMb >= 0 && figures.residentMb <= 40 ? 1 : 0;
 }
 BENCHMARK(ResidentMemory)
     ->Name("Window/ResidentMemory")
@@ -500,6 +513,8 @@ void StallSlowSignIn(benchmark::State& state) {
     state.counters["click_ms"] = figures.slowSignInClickMs;
     state.counters["within_16ms"] =
         within16(figures.slowSignInStallMs) * within16(figures.listArrivalStallMs);
+    state.counters["list_within_8ms"] =
+        figures.listArrivalStallMs >= 0 && figures.listArrivalStallMs <= 8 ? 1 : 0;
 }
 BENCHMARK(StallSlowSignIn)
     ->Name("Window/StallSlowSignIn")
@@ -521,8 +536,10 @@ void printFigures() {
                     kFriends, f.signInMs, f.signInMs - f.designedListWaitMs, f.designedListWaitMs,
                     f.signInSignedInMs, f.signInTreeBuiltMs);
     if (f.residentMb >= 0)
-        std::printf("Resident memory, signed in with %d friends in the tree: %.1f MB (aim 60 MB)\n",
-                    kFriends, f.residentMb);
+        std::printf("Resident memory, signed in with %d friends in the tree: %.1f MB (aim 40 MB; "
+                    "%.1f MB anonymous: heap, stacks, pixels; %.1f MB mapped from files: "
+                    "libraries, fonts)\n",
+                    kFriends, f.residentMb, f.residentAnonMb, f.residentFileMb);
     if (f.presenceStallMs >= 0)
         std::printf("GUI thread's longest stall, snapshot moving %d of %d friends: %.1f ms (aim "
                     "16 ms; the report itself %.1f ms, idle %.1f ms)\n",
@@ -534,7 +551,7 @@ void printFigures() {
                     f.slowSignInStallMs, f.slowSignInMs, f.slowSignInClickMs, f.idleStallMs);
     if (f.listArrivalStallMs >= 0)
         std::printf("GUI thread's longest stall, the %d-friend list taken in and the tree "
-                    "rebuilt: %.1f ms (aim 16 ms)\n",
+                    "rebuilt: %.1f ms (aim 8 ms)\n",
                     kFriends, f.listArrivalStallMs);
 }
 
@@ -549,6 +566,7 @@ void quietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, cons
 } // namespace
 
 int main(int argc, char** argv) {
+    KeepLargeBuffersOutOfTheHeap(); // as the program does: its memory is what is measured
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // The program's settings, data and banner cache go to folders of this run, never the

@@ -9,10 +9,10 @@ std::optional<BuddyEntry> ParseBuddyLine(const QString& line) {
     const ContactId id = ContactId::fromText(QStringView(line).mid(1, colon - 1));
     if (!id.isValid())
         return std::nullopt;
-    QString name = line.mid(colon + 1);
-    if (name.startsWith(u' '))
-        name.remove(0, 1);
-    return BuddyEntry{id, name, line.front() == u'O'};
+    qsizetype start = colon + 1;
+    if (start < line.size() && line[start] == u' ')
+        ++start;
+    return BuddyEntry{id, line.mid(start), line.front() == u'O'};
 }
 
 QList<BuddyEntry> ParseBuddyLines(const BuddyList& lines) {

@@ -1,5 +1,6 @@
 #include "contacts/buddy_list.h"
 
+#include <QStringBuilder>
 #include <optional>
 #include <vector>
 
@@ -134,7 +135,7 @@ void MarkOnline(BuddyList& list, const QStringList& onlineIds, const QString& ta
         const QString& id = onlineIds.at(position);
         const QString name = NameFromBuddyTail(id, tail);
         if (!name.isEmpty())
-            list.append(QStringLiteral("O") + id + u':' + name);
+            list.append(u'O' % id % u':' % name);
     }
 }
 
@@ -171,10 +172,11 @@ bool ReadFriendPage(const QString& answer, BuddyList& list, QStringList& picture
         if (cursor.cut(u"\"pic\":\"", u"\"", picture) != Cut::Found)
             break;
         picture = withoutSlashEscapes(picture);
+        // Built at their exact length: appending leaves spare room, thousands of times over.
         if (!name->isEmpty() && !id.isEmpty())
-            list.append(QStringLiteral("X") + id + u':' + *name);
+            list.append(u'X' % id % u':' % *name);
         if (!picture.isEmpty() && !id.isEmpty())
-            pictures.append(id + u':' + picture);
+            pictures.append(id % u':' % picture);
     }
     return true;
 }
@@ -192,11 +194,33 @@ void ReadFriendList(const std::function<QString(int page)>& fetchPage,
     }
 }
 
-QString FriendPictureUrl(const QString& id, const QStringList& pictures) {
-    const QString prefix = id + u':';
+QByteArray PackFriendPictures(const QStringList& pictures) {
+    QByteArray packed;
+    qsizetype size = 0;
+    for (const QString& line : pictures)
+        size += line.size() + 1; // ASCII in practice; more is appended as needed
+    packed.reserve(size);
     for (const QString& line : pictures) {
+        if (line.contains(u'\n'))
+            continue;
+        packed += line.toUtf8();
+        packed += '\n';
+    }
+    packed.squeeze();
+    return packed;
+}
+
+QString FriendPictureUrl(const QString& id, const QByteArray& pictures) {
+    const QByteArray prefix = id.toUtf8() + ':';
+    const QByteArrayView all(pictures);
+    for (qsizetype from = 0; from < all.size();) {
+        qsizetype end = all.indexOf('\n', from);
+        if (end < 0)
+            end = all.size();
+        const QByteArrayView line = all.sliced(from, end - from);
         if (line.startsWith(prefix))
-            return line.mid(prefix.size());
+            return QString::fromUtf8(line.sliced(prefix.size()));
+        from = end + 1;
     }
     return {};
 }

@@ -48,7 +48,12 @@ inline constexpr int kMaxFriendPages = 50;
 void ReadFriendList(const std::function<QString(int page)>& fetchPage,
                     const std::function<bool()>& stopping, BuddyList& list, QStringList& pictures);
 
-// The picture URL the "id:url" lines hold for id, or empty.
-QString FriendPictureUrl(const QString& id, const QStringList& pictures);
+// The "id:url" lines as one block of UTF-8 text, a line each, as the session keeps them: one
+// allocation for thousands of friends instead of a string each. A line holding a line break
+// is left out (no picture address has one).
+QByteArray PackFriendPictures(const QStringList& pictures);
+
+// The picture URL the packed "id:url" lines hold for id (the first line for it), or empty.
+QString FriendPictureUrl(const QString& id, const QByteArray& pictures);
 
 } // namespace quillo

@@ -30,7 +30,7 @@ void FetchFriendList(SessionState& state, HttpLayer& http, BuddyList& list) {
     };
     ReadFriendList(
         fetchPage, [&state] { return bool(state.Stopping); }, list, pictures);
-    state.FriendPictures.set(pictures);
+    state.FriendPictures.set(PackFriendPictures(pictures));
 }
 
 bool FetchBuddyList(SessionState& state, HttpLayer& http, BuddyList& list, bool withFriends) {
@@ -85,10 +85,12 @@ void BuddyThread(SessionState& state, HttpLayer& http, SessionEventSink& sink,
         BuddyList list;
         if (!state.Stopping.waitFor(timing.firstWait) && FetchBuddyList(state, http, list, true) &&
             !state.Stopping && !list.isEmpty()) {
-            sink.postBuddyList(0, list);
+            // Handed over, not copied: the next fetch starts from an empty list anyway, and the
+            // worker would otherwise keep every friend's line until then.
+            sink.postBuddyList(0, std::move(list));
             while (!state.Stopping.waitFor(timing.refreshEvery)) {
                 if (FetchBuddyList(state, http, list, false))
-                    sink.postBuddyList(1, list);
+                    sink.postBuddyList(1, std::move(list));
             }
         }
     } catch (const std::exception&) {

@@ -1,5 +1,7 @@
 #include "conversation/shown_text.h"
 
+#include <algorithm>
+
 namespace quillo {
 
 namespace {
@@ -28,6 +30,16 @@ qsizetype wholeCharacters(const QString& text, qsizetype most) {
 } // namespace
 
 QString ShownName(const QString& decodedName) {
+    // A contact list holds thousands of names, nearly all shown as they are: those are handed
+    // back shared, not copied.
+    if (decodedName.size() <= kLongestShownName &&
+        std::all_of(decodedName.cbegin(), decodedName.cend(), [](QChar c) {
+            const char16_t u = c.unicode();
+            if (u < 0x80) // printable ASCII, read without the character tables
+                return u >= 0x20 && u != 0x7F;
+            return !isDirectionControl(u) && !breaksTheLine(c);
+        }))
+        return decodedName;
     QString shown;
     shown.reserve(qMin(decodedName.size(), kLongestShownName + 1));
     for (const QChar c : decodedName) {
@@ -46,6 +58,8 @@ QString ShownName(const QString& decodedName) {
 }
 
 bool IsNameCut(const QString& decodedName) {
+    if (decodedName.size() <= kLongestShownName)
+        return false; // dropping units never makes a name longer
     qsizetype shown = 0;
     for (const QChar c : decodedName) {
         if (!isDirectionControl(c.unicode()) && ++shown > kLongestShownName)

@@ -1,5 +1,7 @@
 #include "conversation/text_codecs.h"
 
+#include <algorithm>
+
 namespace quillo {
 
 namespace {
@@ -15,14 +17,14 @@ int hexValue(QChar c) {
     return -1;
 }
 
-// The code unit named by the four digits at text[at..at+3], or -1 when they are not all
-// there or not all hexadecimal.
-int fourHexDigits(const QString& text, qsizetype at) {
-    if (at + 4 > text.size())
+// The code unit named by the four digits at in[at..at+3], or -1 when they are not all there
+// (n units in all) or not all hexadecimal.
+int fourHexDigits(const QChar* in, qsizetype n, qsizetype at) {
+    if (at + 4 > n)
         return -1;
     int value = 0;
     for (qsizetype i = at; i < at + 4; ++i) {
-        const int digit = hexValue(text[i]);
+        const int digit = hexValue(in[i]);
         if (digit < 0)
             return -1;
         value = value * 16 + digit;
@@ -37,35 +39,39 @@ constexpr QChar kU = u'u';
 
 QString DecodeUnicodeEscapes(const QString& text) {
     const qsizetype n = text.size();
-    if (n < 6)
+    // Most names and lines hold no escape: they are handed back shared, not copied.
+    if (n < 6 || !text.contains(kBackslash))
         return text;
-    QString out;
-    out.reserve(n);
+    // Written through a pointer: a contact list decodes thousands of names at once, and a call
+    // per unit appended costs more than the decoding itself.
+    const QChar* in = text.constData();
+    QString out(n, Qt::Uninitialized); // never longer than the input
+    QChar* o = out.data();
     qsizetype p = 0;
-    // The last unit is never the start of an escape; it is appended after the walk unless an
+    // The last unit is never the start of an escape; it is copied after the walk unless an
     // escape consumed it.
     while (p < n - 1) {
-        if (text[p] == kBackslash && text[p + 1] == kU) {
-            const int unit = fourHexDigits(text, p + 2);
+        if (in[p] == kBackslash && in[p + 1] == kU) {
+            const int unit = fourHexDigits(in, n, p + 2);
             if (unit >= 0) {
-                out.append(QChar(static_cast<char16_t>(unit)));
+                *o++ = QChar(static_cast<char16_t>(unit));
                 p += 6;
                 continue;
             }
-        } else if (text[p] == kBackslash && text[p + 1] == kBackslash && p + 2 < n &&
-                   text[p + 2] == kU) {
-            const int unit = fourHexDigits(text, p + 3);
+        } else if (in[p] == kBackslash && in[p + 1] == kBackslash && p + 2 < n && in[p + 2] == kU) {
+            const int unit = fourHexDigits(in, n, p + 3);
             if (unit >= 0) {
-                out.append(QChar(static_cast<char16_t>(unit)));
+                *o++ = QChar(static_cast<char16_t>(unit));
                 p += 7;
                 continue;
             }
         }
-        out.append(text[p]);
+        *o++ = in[p];
         ++p;
     }
     if (p == n - 1)
-        out.append(text[n - 1]);
+        *o++ = in[n - 1];
+    out.truncate(o - out.constData());
     return out;
 }
 
@@ -90,21 +96,24 @@ QString StripBackslashEscapes(const QString& text) {
 
 QString EncodeUnicodeEscapes(const QString& text) {
     static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-    QString out;
-    out.reserve(text.size());
+    const auto escaped = [](QChar c) { return c.unicode() > 255; };
+    const qsizetype escapes = std::count_if(text.cbegin(), text.cend(), escaped);
+    if (escapes == 0)
+        return text; // nothing to escape: shared, not copied
+    QString out(text.size() + 5 * escapes, Qt::Uninitialized); // each escape is six units
+    QChar* o = out.data();
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        if (u <= 255) {
-            out.append(c);
+        if (!escaped(c)) {
+            *o++ = c;
             continue;
         }
-        const char16_t escape[6] = {u'\\',
-                                    u'u',
-                                    kDigits[(u >> 12) & 0xF],
-                                    kDigits[(u >> 8) & 0xF],
-                                    kDigits[(u >> 4) & 0xF],
-                                    kDigits[u & 0xF]};
-        out.append(QStringView(escape, 6));
+        *o++ = u'\\';
+        *o++ = u'u';
+        *o++ = kDigits[(u >> 12) & 0xF];
+        *o++ = kDigits[(u >> 8) & 0xF];
+        *o++ = kDigits[(u >> 4) & 0xF];
+        *o++ = kDigits[u & 0xF];
     }
     return out;
 }

@@ -7,6 +7,7 @@
 // Texts are SharedValue: replaced as a whole, never seen half-written. Nothing here is written
 // to disk except Email and Password, by the settings store when the user asks for it.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -53,8 +54,9 @@ struct SessionState {
     std::atomic<int> ReconnectCount{0}; // consecutive reconnects of the long poll
     std::atomic<int> ExpiryCount{0};    // SessionExpired events seen by this process
 
-    SharedText BuddyTail;                    // user-information part of the last buddy answer
-    SharedValue<QStringList> FriendPictures; // "id:url" lines of the last friend-list fetch
+    SharedText BuddyTail; // user-information part of the last buddy answer
+    // "id:url" lines of the last friend-list fetch, one UTF-8 block (contacts/buddy_list.h).
+    SharedValue<QByteArray> FriendPictures;
 };
 
 } // namespace quillo

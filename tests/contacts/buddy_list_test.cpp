@@ -379,9 +379,9 @@ TEST(ReadFriendList, EndsWhateverTheServiceAnswers) {
 }
 
 TEST(FriendPictureUrl, MatchesTheWholeId) {
-    const QStringList pictures =
-        lines({"123456:http://p/long.jpg", "12:http://p/short.jpg", "12:http://p/second.jpg",
-               "100000987654321:http://p/wide.jpg"});
+    const QByteArray pictures =
+        PackFriendPictures(lines({"123456:http://p/long.jpg", "12:http://p/short.jpg",
+                                  "12:http://p/second.jpg", "100000987654321:http://p/wide.jpg"}));
     const struct {
         const char* id;
         const char* url;
@@ -396,4 +396,26 @@ TEST(FriendPictureUrl, MatchesTheWholeId) {
     for (const auto& c : cases)
         EXPECT_EQ(FriendPictureUrl(q(c.id), pictures), q(c.url)) << c.id;
     EXPECT_EQ(FriendPictureUrl(q("12"), {}), QString());
+}
+
+// The session keeps the addresses packed; every address reads back as it was read from the
+// page, and a line break inside one cannot make a line of its own that names another friend.
+TEST(FriendPictureUrl, ReadsBackEveryPackedAddress) {
+    const QStringList pictures =
+        lines({"1:http://p/é/名前.jpg", "22:http://p/x.jpg?a=1:2",
+               "3:http://p/x\n4:http://evil/4.jpg", "4:http://p/4.jpg", "5:"});
+    const QByteArray packed = PackFriendPictures(pictures);
+    const struct {
+        const char* id;
+        const char* url;
+    } cases[] = {
+        {"1", "http://p/é/名前.jpg"},   // beyond ASCII
+        {"22", "http://p/x.jpg?a=1:2"}, // a colon in the address
+        {"3", ""},                      // the address with a line break is left out
+        {"4", "http://p/4.jpg"},        // not the line the break would have made
+        {"5", ""},                      // no address
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FriendPictureUrl(q(c.id), packed), q(c.url)) << c.id;
+    EXPECT_EQ(packed.count('\n'), 4);
 }

@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
 
 #include "app/ui/program_pictures.h"
 #include "desktop/ui/desktop_pictures.h"
@@ -15,10 +17,10 @@ SplashScreen::SplashScreen(QWidget* parent)
     setWindowTitle(QStringLiteral("Quillo for Facebook"));
     setWindowIcon(DrawApplicationIcon());
     setFixedSize(467, 313);
-    auto* picture = new QLabel(this);
-    picture->setObjectName(QStringLiteral("Image1"));
-    picture->setPixmap(SplashPicture());
-    picture->setGeometry(rect());
+    picture_ = new QLabel(this);
+    picture_->setObjectName(QStringLiteral("Image1"));
+    picture_->setPixmap(SplashPicture());
+    picture_->setGeometry(rect());
     lbstatus_ = new QLabel(QStringLiteral("Checking for new version..."), this);
     lbstatus_->setObjectName(QStringLiteral("lbstatus"));
     lbstatus_->setGeometry(20, 280, 427, 20);
@@ -32,6 +34,27 @@ void SplashScreen::setStatus(const QString& text) {
 
 QString SplashScreen::status() const {
     return lbstatus_->text();
+}
+
+void SplashScreen::showEvent(QShowEvent* event) {
+    if (picture_->pixmap().isNull())
+        picture_->setPixmap(SplashPicture());
+    QWidget::showEvent(event);
+}
+
+void SplashScreen::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // Once the hide is done, not inside it: the window system is still busy with it here.
+    if (!event->spontaneous())
+        QTimer::singleShot(0, this, &SplashScreen::releasePixels);
+}
+
+void SplashScreen::releasePixels() {
+    if (!isHidden())
+        return;
+    picture_->clear();
+    // Ends the window on the window system with its backing store; a later show makes it anew.
+    destroy();
 }
 
 } // namespace quillo

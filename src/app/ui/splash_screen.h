@@ -1,7 +1,9 @@
 #pragma once
 // TSplashScreen: the hidden owner window. At start it is the splash, a borderless 467 x 313
 // picture in the middle of the screen with the status line lbstatus over it, while the start-up
-// check runs; afterwards it stays hidden for the rest of the run.
+// check runs; afterwards it stays hidden for the rest of the run. Hidden, it gives back its
+// picture and its window's pixels (over a megabyte together), and draws them again if it is
+// ever shown again.
 //
 // Thread: the user-interface thread.
 
@@ -21,7 +23,14 @@ public:
     void setStatus(const QString& text);
     QString status() const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
+    void releasePixels();
+
+    QLabel* picture_ = nullptr;
     QLabel* lbstatus_ = nullptr;
 };
 

@@ -1,33 +1,30 @@
 #include "contacts/ui/buddy_tree.h"
 
+#include <QAbstractEventDispatcher>
 #include <QItemSelection>
 #include <QScrollBar>
 #include <QSet>
+#include <QTimer>
+#include <algorithm>
 
+#include "contacts/ui/buddy_node.h"
 #include "contacts/ui/buddy_tree_delegate.h"
 #include "contacts/ui/buddy_tree_images.h"
-#include "conversation/shown_text.h"
 #include "conversation/text_codecs.h"
-#include "platform/ui/plain_text.h"
+#include "platform/heap_tuning.h"
 #include "prefs/language_strings.h"
 
 namespace quillo {
 namespace {
 
 constexpr Qt::ItemFlags kNodeFlags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
-
-// name: decoded. The node shows it as a line of bounded length; a name cut for that is whole
-// in the node's tooltip.
-QTreeWidgetItem* newBuddyNode(const QString& name, ContactId id, int icon) {
-    auto* node = new QTreeWidgetItem;
-    node->setText(0, ShownName(name));
-    if (IsNameCut(name))
-        node->setToolTip(0, plainToolTip(name));
-    node->setData(0, kBuddyIdRole, id.value());
-    node->setData(0, kBuddyIconRole, icon);
-    node->setFlags(kNodeFlags | Qt::ItemNeverHasChildren);
-    return node;
-}
+// From this many contacts on, taking a list in leaves a megabyte or more free in the heap.
+constexpr qsizetype kLargeList = 1000;
+// Free heap pages go back at the latest this long after a long list was taken in.
+constexpr int kHeapReleaseLatestMs = 1000;
+// Nodes made per turn of the event loop: well under a millisecond's work. A list no longer is
+// built at once.
+constexpr qsizetype kSliceNodes = 1000;
 
 // Holds the view's painting and its scrolling after the current item while one report's
 // changes are made, so that thousands of moves reach the screen as one repaint.
@@ -58,7 +55,8 @@ private:
 BuddyTree::BuddyTree(const LanguageStrings& strings, QWidget* parent)
     : QTreeWidget(parent)
     , strings_(strings)
-    , delegate_(new BuddyTreeDelegate(this)) {
+    , delegate_(new BuddyTreeDelegate(this))
+    , slices_(new QTimer(this)) {
     setObjectName(QStringLiteral("TreeView1"));
     setColumnCount(1);
     setHeaderHidden(true);
@@ -71,6 +69,9 @@ BuddyTree::BuddyTree(const LanguageStrings& strings, QWidget* parent)
     setFont(QFont(QStringLiteral("Arial"), 8));
     setContextMenuPolicy(Qt::DefaultContextMenu);
     createMenu();
+    slices_->setSingleShot(true);
+    slices_->setInterval(0);
+    connect(slices_, &QTimer::timeout, this, &BuddyTree::buildSlice);
 
     connect(this, &QTreeWidget::itemExpanded, this, &BuddyTree::nodeExpanded);
     connect(this, &QTreeWidget::itemCollapsed, this, &BuddyTree::nodeCollapsed);
@@ -87,13 +88,35 @@ BuddyTree::BuddyTree(const LanguageStrings& strings, QWidget* parent)
 BuddyTree::~BuddyTree() {
     // The base class empties the model after this part of the tree is gone.
     disconnect(model(), nullptr, this, nullptr);
+    for (QTreeWidgetItem* group : buildingGroups_)
+        delete group; // with the nodes made so far: not in the view yet
+}
+
+QTreeWidgetItem* BuddyTree::onlineGroup() const {
+    settle();
+    return online_;
+}
+
+QTreeWidgetItem* BuddyTree::offlineGroup() const {
+    settle();
+    return offline_;
+}
+
+void BuddyTree::settle() const {
+    // Only the nodes' making is put off: the tree answers as if it had been done at once.
+    if (isBuilding())
+        const_cast<BuddyTree*>(this)->finishBuilding();
 }
 
 ContactId BuddyTree::BuddyIdOf(const QTreeWidgetItem* node) {
+    if (node && node->type() == BuddyNode::kType)
+        return static_cast<const BuddyNode*>(node)->id();
     return node ? ContactId(node->data(0, kBuddyIdRole).toLongLong()) : ContactId();
 }
 
 int BuddyTree::IconOf(const QTreeWidgetItem* node) {
+    if (node && node->type() == BuddyNode::kType)
+        return static_cast<const BuddyNode*>(node)->icon();
     const QVariant icon = node ? node->data(0, kBuddyIconRole) : QVariant();
     return icon.isValid() ? icon.toInt() : kIconNone;
 }
@@ -116,6 +139,11 @@ void BuddyTree::setCaptions() {
 }
 
 void BuddyTree::forgetNodes() {
+    slices_->stop();
+    for (QTreeWidgetItem*& group : buildingGroups_)
+        delete std::exchange(group, nullptr);
+    building_ = {};
+    built_ = 0;
     online_ = nullptr;
     offline_ = nullptr;
     onlineIndex_.clear();
@@ -138,26 +166,66 @@ void BuddyTree::ensureGroups() {
 }
 
 void BuddyTree::BuildBuddyTree(const QList<BuddyEntry>& contacts) {
-    ViewBatch batch(*this);
-    clearTree();
-    QTreeWidgetItem* online = newGroup(true);
-    QTreeWidgetItem* offline = newGroup(false);
-    online->setData(0, kBuddyIconRole, kIconCollapsed);
-    offline->setData(0, kBuddyIconRole, kIconCollapsed);
-
-    QList<QTreeWidgetItem*> onlineNodes;
-    QList<QTreeWidgetItem*> offlineNodes;
-    onlineIndex_.reserve(contacts.size());
-    offlineIndex_.reserve(contacts.size());
-    for (const BuddyEntry& entry : contacts) {
-        QTreeWidgetItem* node = newBuddyNode(DecodeUnicodeEscapes(entry.name), entry.id,
-                                             entry.online ? kIconOnline : kIconOffline);
-        (entry.online ? onlineNodes : offlineNodes).append(node);
-        (entry.online ? onlineIndex_ : offlineIndex_).append(entry.id, node);
+    {
+        ViewBatch batch(*this);
+        clearTree(); // a list still being built goes with it
     }
     // Filled before they join the view: no per-node signals.
-    online->addChildren(onlineNodes);
-    offline->addChildren(offlineNodes);
+    buildingGroups_[0] = newGroup(false);
+    buildingGroups_[1] = newGroup(true);
+    building_ = contacts;
+    if (contacts.isEmpty()) {
+        attachBuilt();
+        return;
+    }
+    const qsizetype onlineCount = std::count_if(
+        contacts.cbegin(), contacts.cend(), [](const BuddyEntry& entry) { return entry.online; });
+    onlineIndex_.reserve(onlineCount);
+    offlineIndex_.reserve(contacts.size() - onlineCount);
+    if (contacts.size() <= kSliceNodes)
+        finishBuilding();
+    else
+        slices_->start();
+}
+
+void BuddyTree::finishBuilding() {
+    if (!isBuilding())
+        return;
+    slices_->stop();
+    makeNodes(building_.size());
+    attachBuilt();
+}
+
+void BuddyTree::buildSlice() {
+    makeNodes(std::min(built_ + kSliceNodes, building_.size()));
+    if (built_ < building_.size())
+        slices_->start();
+    else
+        attachBuilt();
+}
+
+void BuddyTree::makeNodes(qsizetype end) {
+    QList<QTreeWidgetItem*> made[2];
+    for (; built_ < end; ++built_) {
+        const BuddyEntry& entry = building_.at(built_);
+        QTreeWidgetItem* node = new BuddyNode(DecodeUnicodeEscapes(entry.name), entry.id,
+                                              entry.online ? kIconOnline : kIconOffline);
+        made[entry.online ? 1 : 0].append(node);
+        (entry.online ? onlineIndex_ : offlineIndex_).append(entry.id, node);
+    }
+    for (int g = 0; g < 2; ++g)
+        buildingGroups_[g]->addChildren(made[g]);
+}
+
+void BuddyTree::attachBuilt() {
+    ViewBatch batch(*this);
+    QTreeWidgetItem* online = std::exchange(buildingGroups_[1], nullptr);
+    QTreeWidgetItem* offline = std::exchange(buildingGroups_[0], nullptr);
+    online->setData(0, kBuddyIconRole, kIconCollapsed);
+    offline->setData(0, kBuddyIconRole, kIconCollapsed);
+    const bool large = building_.size() >= kLargeList;
+    building_ = {}; // clear() would keep a buffer of the same size when the list is shared
+    built_ = 0;
     addTopLevelItems({online, offline});
     online_ = online;
     offline_ = offline;
@@ -166,9 +234,36 @@ void BuddyTree::BuildBuddyTree(const QList<BuddyEntry>& contacts) {
     offline_->setExpanded(true); // refused under HideOffline
     online_->setExpanded(true);
     selectionModel()->setCurrentIndex(indexFromItem(online_), QItemSelectionModel::NoUpdate);
+
+    if (large) {
+        // Reading and building thousands of entries leaves megabytes free between the nodes
+        // that the heap keeps. They go back once the view has painted the list (or after a
+        // while, if it is not shown).
+        heapReleaseDue_ = true;
+        QTimer::singleShot(kHeapReleaseLatestMs, this, &BuddyTree::releaseHeapWhenIdle);
+    }
+    emit treeBuilt();
+}
+
+void BuddyTree::paintEvent(QPaintEvent* event) {
+    QTreeWidget::paintEvent(event);
+    if (heapReleaseDue_)
+        releaseHeapWhenIdle();
+}
+
+void BuddyTree::releaseHeapWhenIdle() {
+    if (!std::exchange(heapReleaseDue_, false))
+        return;
+    // When this thread next waits for events, a worker gives the free pages back. It holds the
+    // heap's lock for milliseconds, which this thread, idle, does not notice; a paint at the
+    // same time would wait for it.
+    connect(
+        QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock, this,
+        [this] { heapRelease_.post(&GiveBackFreeHeapPages); }, Qt::SingleShotConnection);
 }
 
 void BuddyTree::UpdateBuddyTree(const QList<ContactId>& online) {
+    settle();
     ensureGroups();
     const QSet<ContactId> listed(online.cbegin(), online.cend());
     QList<Move> moves;
@@ -195,7 +290,7 @@ void BuddyTree::UpdateBuddyTree(const QList<ContactId>& online) {
             const QString name = nameLookup_ ? nameLookup_(id) : QString();
             if (name.isEmpty())
                 continue; // nobody to show
-            QTreeWidgetItem* added = newBuddyNode(DecodeUnicodeEscapes(name), id, kIconOnline);
+            QTreeWidgetItem* added = new BuddyNode(DecodeUnicodeEscapes(name), id, kIconOnline);
             onlineIndex_.append(id, added);
             moves.append({added, true, true});
         }
@@ -204,6 +299,7 @@ void BuddyTree::UpdateBuddyTree(const QList<ContactId>& online) {
 }
 
 void BuddyTree::MarkBuddyPresence(ContactId id, bool online) {
+    settle();
     ensureGroups();
     BuddyGroupIndex& from = online ? offlineIndex_ : onlineIndex_;
     BuddyGroupIndex& to = online ? onlineIndex_ : offlineIndex_;
@@ -279,6 +375,7 @@ void BuddyTree::applyMoves(const QList<Move>& moves) {
 }
 
 QTreeWidgetItem* BuddyTree::FindBuddyNode(const QTreeWidgetItem* group, ContactId id) const {
+    settle();
     if (!group)
         return nullptr;
     if (group == online_)
@@ -293,6 +390,7 @@ QTreeWidgetItem* BuddyTree::FindBuddyNode(const QTreeWidgetItem* group, ContactI
 }
 
 QTreeWidgetItem* BuddyTree::FindSelectedBuddy(const QTreeWidgetItem* group) const {
+    settle();
     if (!group)
         return nullptr;
     for (int i = 0; i < group->childCount(); ++i) {
@@ -314,6 +412,7 @@ void BuddyTree::openChatWith(ContactId id) {
 }
 
 void BuddyTree::ApplyHideOffline(bool hideOffline) {
+    settle();
     hideOffline_ = hideOffline;
     delegate_->setHideOffline(hideOffline);
     viewport()->update();

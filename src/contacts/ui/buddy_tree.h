@@ -5,7 +5,10 @@
 // record of who is online: other windows find buddies here (FindBuddyNode) and read their group.
 //
 // It is fed by the session engine's reports: BuildBuddyTree with the first full list,
-// UpdateBuddyTree with every presence snapshot, MarkBuddyPresence for one buddy. Nodes are never
+// UpdateBuddyTree with every presence snapshot, MarkBuddyPresence for one buddy. A long list
+// is turned into nodes a slice per turn of the event loop, so that the thread stays free for
+// its events; the groups join the view whole, once every node is made. Whoever asks the tree
+// anything meanwhile through the operations below gets the whole list at once. Nodes are never
 // sorted: a buddy who changes group goes to the end of the other group. Each group keeps an
 // index by id, so a snapshot costs one look-up per id, with the same result as walking the
 // group for the first node with the id; the changes of one report reach the view as one batch.
@@ -26,9 +29,11 @@
 #include "contacts/buddy_entry.h"
 #include "contacts/ui/buddy_group_index.h"
 #include "session/contact_id.h"
+#include "session/worker_pool.h"
 
 class QAction;
 class QMenu;
+class QTimer;
 
 namespace quillo {
 
@@ -49,8 +54,12 @@ public:
     }
 
     // Replaces whatever the tree holds by the two groups and contacts, in their order. Raises
-    // no notices.
+    // no notices. A long list is complete when treeBuilt() comes.
     void BuildBuddyTree(const QList<BuddyEntry>& contacts);
+    // True while the last list given to BuildBuddyTree is still being made into nodes.
+    bool isBuilding() const { return !building_.isEmpty(); }
+    // Makes the rest of a list being built at once.
+    void finishBuilding();
     // Reconciles the groups with the ids online now: Online members not listed go to the end of
     // the Offline group, then for each listed id in order its first Offline node goes to the end
     // of the Online group, or, when the tree lacks it, a node is added there under the name the
@@ -68,8 +77,8 @@ public:
     void ApplyHideOffline(bool hideOffline);
     bool hideOffline() const { return hideOffline_; }
 
-    QTreeWidgetItem* onlineGroup() const { return online_; }
-    QTreeWidgetItem* offlineGroup() const { return offline_; }
+    QTreeWidgetItem* onlineGroup() const;
+    QTreeWidgetItem* offlineGroup() const;
     // The first child of group with id; none if there is none.
     QTreeWidgetItem* FindBuddyNode(const QTreeWidgetItem* group, ContactId id) const;
     // The first selected child of group, in the group's order; none if there is none.
@@ -96,6 +105,9 @@ public:
     bool selectionHoldsBuddy() const;
 
 signals:
+    // The list given to BuildBuddyTree is in the tree, whole: before BuildBuddyTree returns for
+    // a short list, a few turns of the event loop later for a long one.
+    void treeBuilt();
     // A conversation with the buddy is to be opened and brought to the front.
     void openChatRequested(quillo::ContactId id, const QString& name);
     // The product is to be recommended to the buddy by chat message.
@@ -120,6 +132,7 @@ protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
     void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     struct Move {
@@ -130,6 +143,12 @@ private:
 
     void createMenu();
     void ensureGroups();
+    void buildSlice();
+    void makeNodes(qsizetype end);
+    void attachBuilt();
+    // A list still being built is finished first: what the tree answers is the whole list.
+    void settle() const;
+    void releaseHeapWhenIdle();
     QTreeWidgetItem* newGroup(bool online) const;
     void setCaptions();
     void forgetNodes();
@@ -153,10 +172,19 @@ private:
     QTreeWidgetItem* offline_ = nullptr;
     BuddyGroupIndex onlineIndex_;
     BuddyGroupIndex offlineIndex_;
+    // The list being built, how much of it is made, and the groups that take its nodes until
+    // they join the view ([0] Offline, [1] Online).
+    QList<BuddyEntry> building_;
+    qsizetype built_ = 0;
+    QTreeWidgetItem* buildingGroups_[2] = {};
+    QTimer* slices_;
     std::function<QString(ContactId)> nameLookup_;
     bool hideOffline_ = false;
     QPoint menuPoint_;
     ContactId menuBuddy_;
+    // Gives the heap's free pages back after a long list was taken in (GiveBackFreeHeapPages).
+    WorkerPool heapRelease_{QStringLiteral("heap release"), 1};
+    bool heapReleaseDue_ = false;
 };
 
 } // namespace quillo

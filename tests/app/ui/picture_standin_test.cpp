@@ -89,7 +89,9 @@ protected:
             });
         }));
         QStringList ids;
-        for (const QString& line : messenger_->engine().state().FriendPictures.get()) {
+        const QString pictures =
+            QString::fromUtf8(messenger_->engine().state().FriendPictures.get());
+        for (const QString& line : pictures.split(u'\n', Qt::SkipEmptyParts)) {
             const QString id = line.section(u':', 0, 0);
             if (!chat()->tabOf(ContactId::fromText(id)))
                 ids.append(id);

@@ -3,11 +3,16 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QTest>
+#include <functional>
 #include <random>
 
 #include "buddy_tree_fixture.h"
+#include "contacts/ui/buddy_tree_delegate.h"
 #include "contacts/ui/buddy_tree_images.h"
+#include "conversation/shown_text.h"
 #include "conversation/text_codecs.h"
+#include "platform/ui/plain_text.h"
 
 namespace quillo::testing {
 namespace {
@@ -77,6 +82,44 @@ INSTANTIATE_TEST_SUITE_P(
         BuildCase{"Empty", {}, {}, {}}),
     [](const ::testing::TestParamInfo<BuildCase>& row) { return row.param.name; });
 
+// A buddy's node keeps its values its own way; the view, the delegate and the other windows read
+// them through the model as from any item, and a value changed on a shown tree reaches the view.
+TEST_F(BuddyTreeTest, NodesAnswerThroughTheModelAndTellTheViewOfChanges) {
+    const QString longName(kLongestShownName + 20, u'n');
+    build({"O7:Ann", "X100000123456789:" + longName});
+    const QAbstractItemModel* model = tree->model();
+    const QModelIndex ann = model->index(0, 0, model->index(0, 0));
+    const QModelIndex far = model->index(0, 0, model->index(1, 0));
+    EXPECT_EQ(ann.data(Qt::DisplayRole).toString(), u"Ann"_s);
+    EXPECT_EQ(ann.data(Qt::EditRole).toString(), u"Ann"_s);
+    EXPECT_EQ(ann.data(kBuddyIdRole).toLongLong(), 7);
+    EXPECT_EQ(ann.data(kBuddyIconRole).toInt(), kIconOnline);
+    EXPECT_FALSE(ann.data(Qt::ToolTipRole).isValid());
+    EXPECT_EQ(model->flags(ann),
+              Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren);
+    EXPECT_EQ(far.data(kBuddyIdRole).toLongLong(), 100000123456789);
+    EXPECT_EQ(far.data(kBuddyIconRole).toInt(), kIconOffline);
+    EXPECT_EQ(far.data(Qt::DisplayRole).toString(), ShownName(longName));
+    EXPECT_EQ(far.data(Qt::ToolTipRole).toString(), plainToolTip(longName));
+
+    QList<QTreeWidgetItem*> changed;
+    QObject::connect(tree.get(), &QTreeWidget::itemChanged,
+                     [&changed](QTreeWidgetItem* item, int) { changed.append(item); });
+    QTreeWidgetItem* node = online()->child(0);
+    node->setData(0, kBuddyIconRole, kIconOffline);
+    EXPECT_EQ(ann.data(kBuddyIconRole).toInt(), kIconOffline);
+    EXPECT_EQ(ann.data(Qt::DisplayRole).toString(), u"Ann"_s);
+    node->setText(0, u"Anna"_s);
+    EXPECT_EQ(ann.data(Qt::DisplayRole).toString(), u"Anna"_s);
+    node->setData(0, kBuddyIconRole, QVariant());
+    EXPECT_EQ(BuddyTree::IconOf(node), kIconNone);
+    EXPECT_FALSE(ann.data(kBuddyIconRole).isValid());
+    node->setData(0, kBuddyIconRole, QVariant()); // no change: nothing to tell
+    EXPECT_EQ(changed, (QList<QTreeWidgetItem*>{node, node, node}));
+    EXPECT_EQ(BuddyTree::BuddyIdOf(node), ContactId(7));
+    EXPECT_EQ(node->text(0), u"Anna"_s);
+}
+
 TEST_F(BuddyTreeTest, BuildingAgainReplacesTheTree) {
     build({"O1:Ann", "X2:Bob"});
     tree->BuildBuddyTree(ParseBuddyLines({"X3:Cid"}));
@@ -84,6 +127,93 @@ TEST_F(BuddyTreeTest, BuildingAgainReplacesTheTree) {
     EXPECT_EQ(Members(online()), QStringList());
     EXPECT_EQ(Members(offline()), QStringList{"3:Cid"});
     EXPECT_EQ(tree->FindBuddyNode(online(), ContactId(1)), nullptr);
+}
+
+// ---- A long list, built a slice per turn ------------------------------------------------
+
+// 2,500 friends, every tenth online: more than one slice.
+QList<BuddyEntry> longList() {
+    QStringList lines;
+    for (int i = 1; i <= 2500; ++i)
+        lines.append((i % 10 == 0 ? u"O"_s : u"X"_s) + QString::number(i) + u":N\\u00e9"_s +
+                     QString::number(i));
+    return ParseBuddyLines(lines);
+}
+
+// What a tree holds, both groups with their captions and what the view shows of them.
+QStringList Whole(BuddyTree& tree) {
+    QStringList whole = {tree.onlineGroup()->text(0), tree.offlineGroup()->text(0)};
+    whole += Members(tree.onlineGroup());
+    whole += Members(tree.offlineGroup());
+    whole.append(QString::number(tree.topLevelItemCount()));
+    whole.append(tree.onlineGroup()->isExpanded() ? u"open"_s : u"closed"_s);
+    whole.append(tree.currentItem() == tree.onlineGroup() ? u"current"_s : u"other"_s);
+    return whole;
+}
+
+TEST_F(BuddyTreeTest, ALongListJoinsTheViewWholeAfterSomeTurns) {
+    int built = 0;
+    QObject::connect(tree.get(), &BuddyTree::treeBuilt, [&built] { ++built; });
+    tree->BuildBuddyTree(longList());
+    EXPECT_TRUE(tree->isBuilding());
+    EXPECT_EQ(tree->topLevelItemCount(), 0); // no node shown before every one is made
+    EXPECT_EQ(built, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !tree->isBuilding(); }));
+    EXPECT_EQ(built, 1);
+    const QStringList whole = Whole(*tree);
+    ASSERT_EQ(whole.size(), 2 + 2500 + 3);
+    EXPECT_EQ(whole.at(0), u"Online (250)"_s);
+    EXPECT_EQ(whole.at(2), u"10:Né10"_s);
+    EXPECT_EQ(whole.at(2 + 250), u"1:Né1"_s);
+    EXPECT_TRUE(events.isEmpty()) << events.join(u'|').toStdString();
+}
+
+// Whatever is asked of the tree while it builds, the answer is the whole list's, as if the
+// tree had been built at once; a new list or a clearing drops what was left of the old one.
+TEST_F(BuddyTreeTest, WhileALongListBuildsTheTreeAnswersForTheWholeList) {
+    const QList<BuddyEntry> list = longList();
+    BuddyTree reference(strings);
+    reference.setNameLookup([](ContactId id) { return u"Tail "_s + id.toText(); });
+    tree->setNameLookup([](ContactId id) { return u"Tail "_s + id.toText(); });
+    const QList<ContactId> snapshot = Ids({3, 20, 4000, 7});
+
+    const struct {
+        const char* name;
+        std::function<void(BuddyTree&)> ask;
+    } cases[] = {
+        {"online group", [](BuddyTree& t) { t.onlineGroup(); }},
+        {"find", [](BuddyTree& t) { t.FindBuddyNode(t.offlineGroup(), ContactId(2499)); }},
+        {"selected", [](BuddyTree& t) { t.FindSelectedBuddy(t.onlineGroup()); }},
+        {"snapshot", [&snapshot](BuddyTree& t) { t.UpdateBuddyTree(snapshot); }},
+        {"mark", [](BuddyTree& t) { t.MarkBuddyPresence(ContactId(5), true); }},
+        {"hide offline", [](BuddyTree& t) { t.ApplyHideOffline(true); }},
+        {"finish", [](BuddyTree& t) { t.finishBuilding(); }},
+    };
+    for (const auto& c : cases) {
+        reference.ApplyHideOffline(false);
+        tree->ApplyHideOffline(false);
+        reference.BuildBuddyTree(list);
+        reference.finishBuilding();
+        c.ask(reference);
+
+        tree->BuildBuddyTree(list);
+        QCoreApplication::processEvents(); // a slice or so made
+        ASSERT_TRUE(tree->isBuilding()) << c.name;
+        c.ask(*tree);
+        EXPECT_FALSE(tree->isBuilding()) << c.name;
+        EXPECT_EQ(Whole(*tree), Whole(reference)) << c.name;
+    }
+
+    tree->BuildBuddyTree(list);
+    tree->BuildBuddyTree(ParseBuddyLines({"O1:Ann"}));
+    EXPECT_FALSE(tree->isBuilding());
+    tree->BuildBuddyTree(list);
+    tree->clearTree();
+    EXPECT_FALSE(tree->isBuilding());
+    QTest::qWait(50);
+    EXPECT_EQ(tree->topLevelItemCount(), 0);
+    tree->BuildBuddyTree(list);
+    tree.reset(); // the nodes made so far go with it
 }
 
 TEST_F(BuddyTreeTest, CaptionsFollowTheLanguage) {
