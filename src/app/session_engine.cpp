@@ -247,7 +247,7 @@ void SessionEngine::handleSessionEvent(int kind, int code) {
         // Asked for another attempt in vain: the user wants to be signed in, and is.
         nextAttempt_.reset();
         phase_ = Phase::Live;
-        emit sessionEvent(SignedIn);
+        reportSessionEvent(SignedIn);
         startBanners();
         // Set before the worker runs, so an end of the session that comes first waits for it.
         state_.BuddyRefreshRunning = true;
@@ -265,7 +265,7 @@ void SessionEngine::handleSessionEvent(int kind, int code) {
             endAttempt(*name); // signed in, but no channel
         } else if (phase_ == Phase::Live) {
             phase_ = Phase::Idle;
-            emit sessionEvent(*name);
+            reportSessionEvent(*name);
         }
         return; // otherwise a worker's report that crossed the user's sign-out
     case SessionExpired:
@@ -275,10 +275,10 @@ void SessionEngine::handleSessionEvent(int kind, int code) {
         phase_ = Phase::Idle;
         if (*name == SessionExpired)
             ++state_.ExpiryCount;
-        emit sessionEvent(*name);
+        reportSessionEvent(*name);
         return;
     case BannerReady:
-        emit sessionEvent(*name);
+        reportSessionEvent(*name);
         return;
     case BuddyListLoaded:
     case PresenceChanged:
@@ -295,7 +295,21 @@ void SessionEngine::endAttempt(SessionEventName outcome) {
         prepareAttempt(*std::exchange(nextAttempt_, std::nullopt));
         return;
     }
-    emit sessionEvent(outcome);
+    reportSessionEvent(outcome);
+}
+
+void SessionEngine::reportSessionEvent(SessionEventName name) {
+    using enum SessionEventName;
+    const char* code = name == LoginFailed      ? "0001"
+                       : name == ConnectionLost ? "0002"
+                       : name == SessionExpired ? "0003"
+                                                : nullptr;
+    if (code && errorReportLang_) {
+        runWorker([this, lang = *errorReportLang_, code = QString::fromLatin1(code)] {
+            PostErrorReport(http_.endpoints(), lang, code, http_.exitInterruption());
+        });
+    }
+    emit sessionEvent(name);
 }
 
 void SessionEngine::handleBuddyList(int code, BuddyList lines) {
@@ -314,19 +328,23 @@ void SessionEngine::afterFirstBuddyList(const BuddyList& lines) {
     const QList<BuddyEntry> contacts = ParseBuddyLines(lines);
     emit buddyListLoaded(contacts);
 
-    // The replay names other people's lines as the contact list shows them, escaped again.
-    QHash<QString, QString> names;
-    for (const BuddyEntry& entry : contacts)
-        names.insert(entry.id.toText(), EncodeUnicodeEscapes(DecodeUnicodeEscapes(entry.name)));
     const QString homePage = state_.HomePage.get();
     const bool replay = replayHistory_;
     runSessionWorker(
-        [this, names = std::move(names), homePage, replay] {
+        [this, contacts, homePage, replay] {
             if (promoContext_)
                 PostSignInStatus(*promoContext_);
-            if (replay)
-                ReplayHistory(homePage, state_, http_,
-                              [&names](const QString& id) { return names.value(id); });
+            if (!replay)
+                return;
+            // The replay names other people's lines as the contact list shows them, escaped
+            // again; the table is made here, off the window thread, as the list may be long.
+            QHash<QString, QString> names;
+            names.reserve(contacts.size());
+            for (const BuddyEntry& entry : contacts)
+                names.insert(entry.id.toText(),
+                             EncodeUnicodeEscapes(DecodeUnicodeEscapes(entry.name)));
+            ReplayHistory(homePage, state_, http_,
+                          [&names](const QString& id) { return names.value(id); });
         },
         [this] {
             state_.HomePage.clear();

@@ -120,6 +120,9 @@ public:
     // lives. The same address and size asked for while in flight share one fetch.
     void fetchPicture(const QString& url, QSize shownSize, QObject* context,
                       std::function<void(QVariant picture)> done);
+    // From now on a failed sign-in, a lost connection and an expired session are each reported
+    // to the maker's web host, naming the language file in use, on a worker this engine owns.
+    void enableErrorReports(const QString& currentLang) { errorReportLang_ = currentLang; }
     // The "chatting with friends" status, when the user sends from one of tabCount tabs.
     void postChattingStatus(int tabCount);
     // Wall posts or private messages to several friends, on a worker of its own (a second call
@@ -180,6 +183,8 @@ private:
     void runSessionWorker(std::function<void()> body, std::function<void()> done = {});
     void waitForWorker(QThread* thread);
     void endAttempt(SessionEventName outcome);
+    // Every session event reaches the front end through here.
+    void reportSessionEvent(SessionEventName name);
     // A front end's callback that runs only while context lives; call it on this thread only.
     template <typename... Args>
     static std::function<void(Args...)> forContext(QObject* context,
@@ -204,6 +209,7 @@ private:
     PromoState promo_;
     std::optional<PromoContext> promoContext_;
 
+    std::optional<QString> errorReportLang_; // set: failures are reported
     bool replayHistory_ = true;
     bool autoUpdate_ = true;
     BuddyThreadTiming buddyTiming_;

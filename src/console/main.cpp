@@ -8,15 +8,12 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTextStream>
-#include <iostream>
-#include <string>
-#include <thread>
 
 #include "console/console_front_end.h"
+#include "console/input_lines.h"
 #include "platform/folders.h"
 #include "platform/heap_tuning.h"
 #include "session/endpoints.h"
-#include "session/handover.h"
 
 using namespace quillo;
 
@@ -67,9 +64,7 @@ int main(int argc, char** argv) {
     if (parser.isSet(passwordFile)) {
         options.password = firstLineOf(parser.value(passwordFile));
     } else {
-        std::string line;
-        std::getline(std::cin, line);
-        options.password = QString::fromStdString(line).trimmed();
+        options.password = InputLines::readFirstLine().trimmed();
     }
 
     QTextStream out(stdout);
@@ -77,16 +72,10 @@ int main(int argc, char** argv) {
     QObject::connect(&frontEnd, &ConsoleFrontEnd::finished, &app, &QCoreApplication::exit,
                      Qt::QueuedConnection);
 
-    // Standard input is read on a thread of its own; each line is handed to the front end.
-    std::thread([&frontEnd] {
-        std::string line;
-        while (std::getline(std::cin, line)) {
-            RunOnThreadOf(&frontEnd, [&frontEnd, text = QString::fromStdString(line)] {
-                frontEnd.handleLine(text);
-            });
-        }
-        RunOnThreadOf(&frontEnd, [&frontEnd] { frontEnd.inputClosed(); });
-    }).detach();
+    InputLines input;
+    QObject::connect(&input, &InputLines::lineRead, &frontEnd, &ConsoleFrontEnd::handleLine);
+    QObject::connect(&input, &InputLines::closed, &frontEnd, &ConsoleFrontEnd::inputClosed);
+    input.start();
 
     frontEnd.start();
     return app.exec();

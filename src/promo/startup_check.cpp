@@ -1,7 +1,5 @@
 #include "promo/startup_check.h"
 
-#include <thread>
-
 #include "promo/startup_check_rules.h"
 #include "session/answer_limits.h"
 #include "session/plain_requests.h"
@@ -85,17 +83,13 @@ StartupCheck::UpdateAnswer StartupCheck::CheckForUpdate() {
                                                 : UpdateAnswer::NoNewVersion;
 }
 
-void SendErrorReport(const Endpoints& endpoints, const QString& currentLang, const QString& code) {
-    // The worker owns copies of everything it uses, so it may outlive its caller.
-    std::thread([endpoints, fields = ErrorReportFields(currentLang, code)] {
-        runGuarded("the error report", [&] {
-            QString ignored;
-            PlainPost(endpoints,
-                      QStringLiteral("http://") + endpoints.makerWebHost +
-                          QStringLiteral("/index.php"),
-                      fields, ignored, answer_limits::kErrorReportAnswer);
-        });
-    }).detach();
+void PostErrorReport(const Endpoints& endpoints, const QString& currentLang, const QString& code,
+                     const Interruption& interruption) {
+    QString ignored;
+    PlainPost(endpoints,
+              QStringLiteral("http://") + endpoints.makerWebHost + QStringLiteral("/index.php"),
+              ErrorReportFields(currentLang, code), ignored, answer_limits::kErrorReportAnswer,
+              interruption);
 }
 
 } // namespace quillo

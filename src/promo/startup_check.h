@@ -59,7 +59,9 @@ private:
 };
 
 // Reports a failed sign-in ("0001"), a lost connection ("0002") or an expired session ("0003")
-// to the maker's web host on a worker of its own; returns at once and never reports failure.
-void SendErrorReport(const Endpoints& endpoints, const QString& currentLang, const QString& code);
+// to the maker's web host and waits for the answer, which changes nothing: run it on a worker.
+// Ends early when interruption says so.
+void PostErrorReport(const Endpoints& endpoints, const QString& currentLang, const QString& code,
+                     const Interruption& interruption = {});
 
 } // namespace quillo

@@ -345,6 +345,45 @@ TEST_F(EngineTest, AFailedConnectivityTestLeavesSignInPossible) {
     EXPECT_TRUE(waitUntil([&] { return seen.saw(QStringLiteral("signed_in")); }));
 }
 
+TEST_F(EngineTest, FailuresAreReportedToTheMakerOnlyWhenAskedAndNeverDelayTheEnd) {
+    const auto reports = [this] {
+        return standin_.controlGet(QStringLiteral("records?kind=reports")).array();
+    };
+    for (const bool enabled : {false, true}) {
+        SCOPED_TRACE(enabled ? "reports enabled" : "reports not enabled");
+        const qsizetype before = reports().size();
+        auto engine = newEngine();
+        if (enabled)
+            engine->enableErrorReports(QStringLiteral("German.lang"));
+        Observer seen(*engine);
+        ASSERT_TRUE(engine->signIn(kAliceEmail, QStringLiteral("not her password")));
+        ASSERT_TRUE(waitUntil([&] { return seen.saw(QStringLiteral("login_failed")); }));
+        engine.reset(); // waits for the report's worker, which has had its answer by now or ends
+        const QJsonArray after = reports();
+        ASSERT_EQ(after.size(), before + (enabled ? 1 : 0));
+        if (enabled) {
+            EXPECT_EQ(after.last()[u"lang"].toString(), QStringLiteral("German.lang#0001"));
+        }
+    }
+
+    // A maker's host that does not answer holds up neither the session nor the program's end.
+    fault({{"host", standin_.endpoints().makerWebHost},
+           {"path", "/index.php"},
+           {"action", "delay"},
+           {"ms", 20000}});
+    auto engine = newEngine();
+    engine->enableErrorReports(QStringLiteral("English.lang"));
+    Observer seen(*engine);
+    ASSERT_TRUE(engine->signIn(kAliceEmail, QStringLiteral("not her password")));
+    ASSERT_TRUE(waitUntil([&] { return seen.saw(QStringLiteral("login_failed")); }));
+    ASSERT_TRUE(engine->signIn(kAliceEmail, kAlicePassword)) << "a new attempt may start at once";
+    QThread::msleep(200);
+    QElapsedTimer clock;
+    clock.start();
+    engine.reset();
+    EXPECT_LT(clock.elapsed(), 5000) << "the unanswered report was ended, not awaited";
+}
+
 TEST_F(EngineTest, ALineInTheReplayedHistoryAndOnTheChannelIsHandedOnOnce) {
     // The history is slow to answer, so a line that Zoë writes meanwhile is both in what the
     // replay reads and waiting on the new channel.

@@ -145,7 +145,7 @@ void Messenger::createMainWindow() {
     window->setContactTree(tree_);
     dispatcher_ =
         new SessionDispatcher(engine_, *window, *tree_, strings_, settings_, *store_, this);
-    dispatcher_->setErrorReports(engine_.http().endpoints(), settings_.CurrentLang.get());
+    engine_.enableErrorReports(settings_.CurrentLang.get());
     dispatcher_->setPasswordVault(vault_.get());
     connect(dispatcher_, &SessionDispatcher::trayStateChanged, this,
             [this](int state) { tray_->SetTrayState(static_cast<TrayState>(state)); });

@@ -68,17 +68,6 @@ SessionDispatcher::SessionDispatcher(SessionEngine& engine, MainWindow& window, 
             });
 }
 
-void SessionDispatcher::setErrorReports(Endpoints endpoints, QString currentLang) {
-    reportEndpoints_ = std::move(endpoints);
-    currentLang_ = std::move(currentLang);
-    reportErrors_ = true;
-}
-
-void SessionDispatcher::sendErrorReport(const char* code) {
-    if (reportErrors_)
-        SendErrorReport(reportEndpoints_, currentLang_, QString::fromLatin1(code));
-}
-
 bool SessionDispatcher::askUser(const QString& question) {
     return askYesNo(&window_, WithSingleLineBreaks(question));
 }
@@ -147,11 +136,9 @@ void SessionDispatcher::signInAgainIfAsked() {
         signInAgainTimer_.start(*wait);
 }
 
-void SessionDispatcher::loginFailure(const QString& text, const char* reportCode) {
+void SessionDispatcher::loginFailure(const QString& text) {
     window_.ShowLoginError(WithSingleLineBreaks(text));
     emit trayStateChanged(0);
-    if (reportCode)
-        sendErrorReport(reportCode);
     window_.showLoginPage();
 }
 
@@ -159,7 +146,7 @@ void SessionDispatcher::onSessionEvent(SessionEventName name) {
     using enum SessionEventName;
     switch (name) {
     case LoginFailed:
-        loginFailure(strings_.text(LanguageKey::msgLoginFail), "0001");
+        loginFailure(strings_.text(LanguageKey::msgLoginFail));
         return;
     case SignedIn:
         window_.btnCancel->setEnabled(false);
@@ -169,11 +156,11 @@ void SessionDispatcher::onSessionEvent(SessionEventName name) {
         emit sessionStarted();
         return;
     case ConnectionLost:
-        loginFailure(strings_.text(LanguageKey::msgConnectFail), "0002");
+        loginFailure(strings_.text(LanguageKey::msgConnectFail));
         signInAgainIfAsked();
         return;
     case SessionExpired:
-        loginFailure(strings_.text(LanguageKey::msgLoginExpire), "0003");
+        loginFailure(strings_.text(LanguageKey::msgLoginExpire));
         signInAgainIfAsked();
         return;
     case SignInCancelled:
@@ -187,7 +174,7 @@ void SessionDispatcher::onSessionEvent(SessionEventName name) {
         window_.btnSignin->setEnabled(true);
         return;
     case NoContacts:
-        loginFailure(strings_.text(LanguageKey::msgFriendList), nullptr);
+        loginFailure(strings_.text(LanguageKey::msgFriendList));
         signInAgainIfAsked();
         return;
     case BuddyListLoaded:

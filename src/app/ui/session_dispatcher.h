@@ -42,8 +42,6 @@ public:
     // known: at once, then after longer waits, then no more (SignInAgainRule).
     void signInAgainIfAsked();
 
-    // Where error reports go (the maker's web host) and in which language file's name.
-    void setErrorReports(Endpoints endpoints, QString currentLang);
     // Where a remembered password goes when the Sign in button saves the settings.
     void setPasswordVault(PasswordVault* vault) { vault_ = vault; }
 
@@ -72,8 +70,7 @@ private:
     void onSignedOut();
     void onPicture(const QString& url);
 
-    void loginFailure(const QString& text, const char* reportCode);
-    void sendErrorReport(const char* code);
+    void loginFailure(const QString& text);
     bool askUser(const QString& question);
 
     SessionEngine& engine_;
@@ -82,9 +79,6 @@ private:
     const LanguageStrings& strings_;
     Settings& settings_;
     SettingsStore& store_;
-    Endpoints reportEndpoints_;
-    QString currentLang_;
-    bool reportErrors_ = false;
     PasswordVault* vault_ = nullptr;
     SignInAgainRule signInAgain_;
     QTimer signInAgainTimer_;
