@@ -209,9 +209,10 @@ void WorstMessage(benchmark::State& state) {
         ConversationView view(emoticonFolderUrl());
         view.resize(560, 360);
         view.show();
-        view.appendBlock(MessageViewBlock(kOtherPartyColor, QStringLiteral("Zo\\u00eb"), QString(),
-                                          ViewMessageBodyHtml(text, emoticonFolderUrl())),
-                         true);
+        view.appendBlock(
+            MessageViewBlock(kOtherPartyColor, QStringLiteral("Zo\\u00eb"), QString(),
+                             ViewMessageBodyHtml(text, emoticonFolderUrl(), LanguageStrings())),
+            true);
         settle(view);
         view.repaint();
         if (!view.toPlainText().contains(QStringLiteral("more characters")))

@@ -275,7 +275,7 @@ void ConsoleFrontEnd::inputClosed() {
 void ConsoleFrontEnd::signOut() {
     if (!engine_.signedIn())
         return finish(0); // nothing to sign out of: the engine ends what is under way
-    out_.emitEvent(QStringLiteral("signing_out"), QStringLiteral("Signing out..."));
+    out_.emitEvent(QStringLiteral("signing_out"), strings_.text(LanguageKey::msgSigningOut));
     engine_.signOut();
 }
 

@@ -48,9 +48,11 @@ QString DecodeLog(const QByteArray& bytes) {
     return FromWindows1252(bytes);
 }
 
-QString WriteFailure(const QString& path, const QString& reason) {
-    return QStringLiteral("Could not write the chat log %1: %2")
-        .arg(QDir::toNativeSeparators(path), reason);
+ChatLogWrite WriteFailure(const QString& path, const QString& reason) {
+    return {false,
+            QStringLiteral("Could not write the chat log %1: %2")
+                .arg(QDir::toNativeSeparators(path), reason),
+            reason};
 }
 
 // Creates the log's folder private to the user. The logs' own folder, made open before logs
@@ -67,16 +69,16 @@ bool EnsurePrivateFolder(const QString& folder) {
 }
 
 // Rewrites a log that is not UTF-8 with a byte-order mark (an older Windows-1252 log) as one, in
-// one replacement, so that the blocks appended after it share its encoding. Empty when done or
-// not needed.
-QString ConvertOlderLog(const QString& path) {
+// one replacement, so that the blocks appended after it share its encoding. ok when done or not
+// needed.
+ChatLogWrite ConvertOlderLog(const QString& path) {
     QFile old(path);
     if (!old.exists() || old.size() == 0)
-        return QString();
+        return {true, {}, {}};
     if (!old.open(QIODevice::ReadOnly))
         return WriteFailure(path, old.errorString());
     if (old.peek(kUtf8Bom.size()) == kUtf8Bom)
-        return QString();
+        return {true, {}, {}};
     const QByteArray bytes = old.readAll();
     old.close();
 
@@ -87,7 +89,7 @@ QString ConvertOlderLog(const QString& path) {
     converted.write(DecodeLog(bytes).toUtf8());
     if (!converted.commit())
         return WriteFailure(path, converted.errorString());
-    return QString();
+    return {true, {}, {}};
 }
 
 } // namespace
@@ -101,17 +103,19 @@ QString ChatLogPath(ContactId account, ContactId contact) {
 
 ChatLogWrite AppendLogLine(const QString& path, const QString& block) {
     if (path.isEmpty())
-        return {false, QStringLiteral("Could not write the chat log: no log file is known for "
-                                      "this conversation")};
+        return {false,
+                QStringLiteral("Could not write the chat log: no log file is known for this "
+                               "conversation"),
+                QStringLiteral("no log file is known for this conversation")};
     if (!EnsurePrivateFolder(QFileInfo(path).absolutePath()))
-        return {false, WriteFailure(path, QStringLiteral("its folder cannot be created"))};
-    if (const QString error = ConvertOlderLog(path); !error.isEmpty())
-        return {false, error};
+        return WriteFailure(path, QStringLiteral("its folder cannot be created"));
+    if (ChatLogWrite converted = ConvertOlderLog(path); !converted.ok)
+        return converted;
 
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered,
                    kFilePermissions))
-        return {false, WriteFailure(path, file.errorString())};
+        return WriteFailure(path, file.errorString());
     file.setPermissions(kFilePermissions); // a file made before logs were private
 
     const qint64 oldSize = file.size();
@@ -121,12 +125,12 @@ ChatLogWrite AppendLogLine(const QString& path, const QString& block) {
     bytes += block.toUtf8();
     bytes += "\r\n";
     if (file.write(bytes) == bytes.size())
-        return {true, QString()};
+        return {true, {}, {}};
 
     // Leave no half block behind for the next append to continue.
-    const QString error = WriteFailure(path, file.errorString());
+    ChatLogWrite failure = WriteFailure(path, file.errorString());
     file.resize(oldSize);
-    return {false, error};
+    return failure;
 }
 
 ChatLogText ReadChatLog(const QString& path) {
@@ -136,8 +140,9 @@ ChatLogText ReadChatLog(const QString& path) {
         return log;
     log.exists = true;
     if (!file.open(QIODevice::ReadOnly)) {
+        log.reason = file.errorString();
         log.error = QStringLiteral("Could not read the chat log %1: %2")
-                        .arg(QDir::toNativeSeparators(path), file.errorString());
+                        .arg(QDir::toNativeSeparators(path), log.reason);
         return log;
     }
     const QString text = DecodeLog(file.readAll());

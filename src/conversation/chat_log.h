@@ -17,10 +17,13 @@ namespace quillo {
 // account id, "_", the contact id, ".htm". Empty when either id is invalid.
 QString ChatLogPath(ContactId account, ContactId contact);
 
-// Outcome of AppendLogLine. On failure, error is a sentence naming the file, for a status bar.
+// Outcome of AppendLogLine. On failure, error is an English sentence naming the file (for a
+// terminal or a report) and reason the system's account alone, for a window to put in a sentence
+// of the user's language.
 struct ChatLogWrite {
     bool ok = false;
     QString error;
+    QString reason;
 };
 
 // Appends block and a carriage return and line feed to the log at path, creating the file (and
@@ -34,6 +37,7 @@ struct ChatLogText {
     bool exists = false; // false: no log at path (the viewer shows an empty page)
     QString text;        // every line of the file followed by a carriage return and line feed
     QString error;       // the file exists but could not be read; a sentence naming it
+    QString reason;      // the system's account of why, as in ChatLogWrite
 };
 
 // Reads the log at path: a byte-order mark selects its encoding, otherwise Windows-1252.

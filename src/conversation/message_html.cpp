@@ -54,12 +54,14 @@ QString MessageBodyHtml(const QString& text, const QString& folderUrl) {
     return MarkupToHtml(ApplyEmoticons(EscapeForView(text) + u' ', folderUrl));
 }
 
-QString ViewMessageBodyHtml(const QString& text, const QString& folderUrl) {
+QString ViewMessageBodyHtml(const QString& text, const QString& folderUrl,
+                            const LanguageStrings& strings) {
     const ShownMessage shown = ShownMessageText(text);
     QString html = MessageBodyHtml(shown.text, folderUrl);
     if (shown.hiddenCharacters > 0) {
         html += QStringLiteral("<Br><i>") +
-                EscapeForView(MessageCutNotice(shown.hiddenCharacters)) + QStringLiteral("</i>");
+                EscapeForView(MessageCutNotice(strings, shown.hiddenCharacters)) +
+                QStringLiteral("</i>");
     }
     return html;
 }

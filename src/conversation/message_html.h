@@ -8,6 +8,8 @@
 
 namespace quillo {
 
+class LanguageStrings;
+
 // Plain text safe inside an element: "&", "<" and ">" as references, every line break (LF, CR,
 // or a pair of them) as "<Br>", and an unpaired surrogate as U+FFFD, which every encoding of
 // the view and the log can hold.
@@ -18,9 +20,10 @@ QString EscapeForView(const QString& text);
 QString MessageBodyHtml(const QString& text, const QString& folderUrl);
 
 // MessageBodyHtml of what the view shows of a message: a text beyond kLongestShownMessage
-// characters is cut there and followed by a line that says so (the log gets MessageBodyHtml of
-// the whole text).
-QString ViewMessageBodyHtml(const QString& text, const QString& folderUrl);
+// characters is cut there and followed by a line that says so, in the language of strings (the
+// log gets MessageBodyHtml of the whole text).
+QString ViewMessageBodyHtml(const QString& text, const QString& folderUrl,
+                            const LanguageStrings& strings);
 
 // A received body in the service's escaped form, as DecodeReceivedText reads it.
 QString ReceivedMessageHtml(const QString& escaped, const QString& folderUrl);

@@ -1,5 +1,7 @@
 #include "conversation/shown_text.h"
 
+#include "prefs/language_strings.h"
+
 #include <algorithm>
 
 namespace quillo {
@@ -90,10 +92,8 @@ ShownMessage ShownMessageText(const QString& text) {
     return {text.first(kept), text.size() - kept};
 }
 
-QString MessageCutNotice(qsizetype hiddenCharacters) {
-    return QStringLiteral("[The message goes on for %1 more characters. The chat log keeps it "
-                          "whole.]")
-        .arg(hiddenCharacters);
+QString MessageCutNotice(const LanguageStrings& strings, qsizetype hiddenCharacters) {
+    return strings.format(LanguageKey::msgMessageCut, {QString::number(hiddenCharacters)});
 }
 
 } // namespace quillo

@@ -11,6 +11,8 @@
 
 namespace quillo {
 
+class LanguageStrings;
+
 // Longer than any real name: a longer name is shown cut to this many characters, the last of
 // them an ellipsis.
 inline constexpr qsizetype kLongestShownName = 100;
@@ -40,7 +42,7 @@ struct ShownMessage {
 };
 ShownMessage ShownMessageText(const QString& text);
 
-// The line that follows a cut message in the view.
-QString MessageCutNotice(qsizetype hiddenCharacters);
+// The line that follows a cut message in the view, in the language of strings.
+QString MessageCutNotice(const LanguageStrings& strings, qsizetype hiddenCharacters);
 
 } // namespace quillo

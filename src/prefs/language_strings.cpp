@@ -171,6 +171,35 @@ QString DefaultLanguageText(LanguageKey key) {
         return u"Conversation saved successfully!"_s;
     case LanguageKey::pnClearHistory:
         return u"Clearing chat history please wait..."_s;
+    case LanguageKey::msgPasswordInFile:
+        return u"No keyring answered, so your password is kept in the settings file, readable "
+               u"only by you."_s;
+    case LanguageKey::msgSigningOut:
+        return u"Signing out..."_s;
+    case LanguageKey::msgSaveConversationFail:
+        return u"The conversation could not be saved to %s."_s;
+    case LanguageKey::msgChatLogWriteFail:
+        return u"Could not write the chat log %s: %s"_s;
+    case LanguageKey::msgChatLogReadFail:
+        return u"Could not read the chat log %s: %s"_s;
+    case LanguageKey::msgConsentStoreFail:
+        return u"Your answer about status updates could not be stored: %s"_s;
+    case LanguageKey::msgBulkSessionEnded:
+        return u"The session ended before every friend was sent to."_s;
+    case LanguageKey::msgMessageCut:
+        return u"[The message goes on for %d more characters. The chat log keeps it whole.]"_s;
+    case LanguageKey::msgMessagesMissed:
+        return u"Some messages may have been missed here: the service dropped them."_s;
+    case LanguageKey::msgSummaryOneOnline:
+        return u"%d friend is online"_s;
+    case LanguageKey::msgSummaryOnline:
+        return u"%d friends are online"_s;
+    case LanguageKey::msgSummaryOneOffline:
+        return u"%d friend is offline"_s;
+    case LanguageKey::msgSummaryOffline:
+        return u"%d friends are offline"_s;
+    case LanguageKey::msgSummaryAlsoOffline:
+        return u"%s, %d offline"_s;
     }
     return {};
 }

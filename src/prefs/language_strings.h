@@ -1,6 +1,8 @@
 #pragma once
-// The language strings: the 55 message texts that the rest of the program shows, each with a
+// The language strings: the message texts that the rest of the program shows, each with a
 // built-in English default and replaced from the language file when that file has an entry.
+// The first 55 are the texts every language file has always carried; the keys after them were
+// added later, so older and third-party files lack them and those texts stay English there.
 
 #include <QString>
 #include <QStringList>
@@ -68,7 +70,21 @@ namespace quillo {
     X(msgVersion)                                                                                  \
     X(msgFriendList)                                                                               \
     X(msgSaveConversation)                                                                         \
-    X(pnClearHistory)
+    X(pnClearHistory)                                                                              \
+    X(msgPasswordInFile)                                                                           \
+    X(msgSigningOut)                                                                               \
+    X(msgSaveConversationFail)                                                                     \
+    X(msgChatLogWriteFail)                                                                         \
+    X(msgChatLogReadFail)                                                                          \
+    X(msgConsentStoreFail)                                                                         \
+    X(msgBulkSessionEnded)                                                                         \
+    X(msgMessageCut)                                                                               \
+    X(msgMessagesMissed)                                                                           \
+    X(msgSummaryOneOnline)                                                                         \
+    X(msgSummaryOnline)                                                                            \
+    X(msgSummaryOneOffline)                                                                        \
+    X(msgSummaryOffline)                                                                           \
+    X(msgSummaryAlsoOffline)
 
 enum class LanguageKey : int {
 #define QUILLO_LANGUAGE_KEY_ENUMERATOR(name) name,
@@ -76,10 +92,14 @@ enum class LanguageKey : int {
 #undef QUILLO_LANGUAGE_KEY_ENUMERATOR
 };
 
-inline constexpr int kLanguageKeyCount = 55;
+// The keys every language file has always carried, pnClearHistory the last of them.
+inline constexpr int kOriginalLanguageKeyCount = 55;
+inline constexpr int kLanguageKeyCount = 69;
 #define QUILLO_LANGUAGE_KEY_COUNT_ONE(name) +1
 static_assert(0 QUILLO_LANGUAGE_KEYS(QUILLO_LANGUAGE_KEY_COUNT_ONE) == kLanguageKeyCount);
 #undef QUILLO_LANGUAGE_KEY_COUNT_ONE
+// New keys go after the original ones, so a key's place in the list never changes.
+static_assert(static_cast<int>(LanguageKey::pnClearHistory) == kOriginalLanguageKeyCount - 1);
 
 // Every key in file order.
 const std::array<LanguageKey, kLanguageKeyCount>& AllLanguageKeys();

@@ -5,6 +5,7 @@
 #include "conversation/emoticons.h"
 #include "conversation/message_html.h"
 #include "conversation/shown_text.h"
+#include "prefs/language_strings.h"
 #include "support/text_cases.h"
 
 using namespace quillo;
@@ -64,7 +65,8 @@ TEST(ShownMessage, IsWholeUpToItsLimitAndCutBeyondWithALineThatSaysSo) {
     const ShownMessage shown = ShownMessageText(longer);
     EXPECT_EQ(shown.text, whole);
     EXPECT_EQ(shown.hiddenCharacters, 4);
-    const QString html = ViewMessageBodyHtml(longer, QStringLiteral("file:///e"));
+    const LanguageStrings english;
+    const QString html = ViewMessageBodyHtml(longer, QStringLiteral("file:///e"), english);
     EXPECT_TRUE(html.contains(QStringLiteral("4 more characters")));
     EXPECT_FALSE(html.contains(QStringLiteral("tail")));
 
@@ -76,7 +78,7 @@ TEST(ShownMessage, IsWholeUpToItsLimitAndCutBeyondWithALineThatSaysSo) {
     const QString justEnough = repeated(QStringLiteral("y\n"), kMostShownLines - 1) + u'y';
     EXPECT_EQ(ShownMessageText(justEnough).hiddenCharacters, 0);
 
-    EXPECT_EQ(ViewMessageBodyHtml(QStringLiteral("hi"), QStringLiteral("file:///e")),
+    EXPECT_EQ(ViewMessageBodyHtml(QStringLiteral("hi"), QStringLiteral("file:///e"), english),
               MessageBodyHtml(QStringLiteral("hi"), QStringLiteral("file:///e")));
 }
 

@@ -66,9 +66,10 @@ saw() { requests "$1" | grep -q "\"path\": *\"$2\""; }
 count() { requests "path=$1" | grep -c "\"path\": *\"$1\"" || true; }
 polling() { requests "" | grep -q '/x/0/true/'; }
 
-# The screen: a virtual display, a window manager and a tray host.
+# The screen: a virtual display, a window manager and a tray host. The first free display from
+# E2E_DISPLAY (default 90) on.
 start_screen() {
-    local display=90
+    local display="${E2E_DISPLAY:-90}"
     while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
         display=$((display + 1))
     done

@@ -12,6 +12,7 @@
 #include "prefs/language_file.h"
 #include "prefs/language_strings.h"
 #include "support/qt_printers.h"
+#include "support/shipped_languages.h"
 
 namespace quillo {
 namespace {
@@ -111,9 +112,12 @@ TEST(LanguageStrings, DefaultsKeepTheirExactText) {
 
 TEST(LanguageStrings, KeysAreNamedExactlyAndInFileOrder) {
     const auto& keys = AllLanguageKeys();
-    ASSERT_EQ(keys.size(), 55u);
+    // The 55 keys every file has carried keep their places; the later ones follow them.
+    ASSERT_EQ(kOriginalLanguageKeyCount, 55);
+    ASSERT_EQ(keys.size(), std::size_t(kLanguageKeyCount));
     EXPECT_EQ(LanguageKeyName(keys.front()), u"msgGetBuddy");
-    EXPECT_EQ(LanguageKeyName(keys.back()), u"pnClearHistory");
+    EXPECT_EQ(LanguageKeyName(keys[kOriginalLanguageKeyCount - 1]), u"pnClearHistory");
+    EXPECT_EQ(LanguageKeyName(keys[kOriginalLanguageKeyCount]), u"msgPasswordInFile");
     QSet<QString> names;
     for (LanguageKey key : keys) {
         const QString name = LanguageKeyName(key);
@@ -121,7 +125,7 @@ TEST(LanguageStrings, KeysAreNamedExactlyAndInFileOrder) {
         EXPECT_EQ(LanguageKeyFromName(name), key) << name.toStdString();
         EXPECT_FALSE(DefaultLanguageText(key).isEmpty()) << name.toStdString();
     }
-    EXPECT_EQ(names.size(), 55);
+    EXPECT_EQ(names.size(), kLanguageKeyCount);
 
     for (const QString& wrong : {u"msgloginfail"_s, u"MsgLoginFail"_s, u" msgLoginFail"_s,
                                  u"msgLoginFail "_s, u""_s, u"Panel1"_s})
@@ -218,6 +222,22 @@ TEST(LanguageFile, ReplacesOnlyTheStringsTheFileFills) {
     EXPECT_EQ(strings.text(LanguageKey::msgTyping), u"%s is typing message...");
     EXPECT_EQ(file.caption(u"Panel1"_s), u"Bitte warten");
     EXPECT_TRUE(warnings.caught().isEmpty());
+}
+
+// Files written before the later keys existed (older versions' and third-party files) still
+// load: their entries replace the original texts, and the later texts stay English.
+TEST(LanguageFile, AFileWithoutTheLaterKeysShowsThemInEnglish) {
+    const LanguageStrings german = test::GermanStrings();
+    const LanguageStrings older = test::OlderGermanStrings();
+    for (LanguageKey key : AllLanguageKeys()) {
+        const bool later = test::LaterLanguageKeys().contains(key);
+        SCOPED_TRACE(LanguageKeyName(key).toStdString());
+        EXPECT_EQ(older.text(key), later ? DefaultLanguageText(key) : german.text(key));
+        // The shipped German file translates every later text.
+        if (later) {
+            EXPECT_NE(german.text(key), DefaultLanguageText(key));
+        }
+    }
 }
 
 TEST(LanguageFile, MissingFileIsSilentAndChangesNothing) {

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFormLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -91,11 +92,8 @@ QWidget* MainWindow::buildLoginPage() {
         named(new QCheckBox(QStringLiteral("Remember email and password."), form), "chkremember");
     chkAuto = named(new QCheckBox(QStringLiteral("Sign in automatically "), form), "chkAuto");
     column->addWidget(chkremember);
-    lblPasswordInFile_ = named(new QLabel(QStringLiteral("No keyring answered, so your password is "
-                                                         "kept in the settings file, readable only "
-                                                         "by you."),
-                                          form),
-                               "lblPasswordInFile");
+    // Its text is set when it shows, from the language strings of that moment.
+    lblPasswordInFile_ = named(new QLabel(form), "lblPasswordInFile");
     lblPasswordInFile_->setWordWrap(true);
     lblPasswordInFile_->hide();
     column->addWidget(lblPasswordInFile_);
@@ -121,6 +119,12 @@ QWidget* MainWindow::buildLoginPage() {
     connect(forgot, &LinkLabel::clicked, this, &MainWindow::forgotPasswordRequested);
     column->addStretch(1);
     stack->addWidget(form);
+    // Down the page as it reads: the fields, the two boxes, Sign in, then the link.
+    QWidget::setTabOrder(txtEmail, txtPassword);
+    QWidget::setTabOrder(txtPassword, chkremember);
+    QWidget::setTabOrder(chkremember, chkAuto);
+    QWidget::setTabOrder(chkAuto, btnSignin);
+    QWidget::setTabOrder(btnSignin, forgot);
 
     // The signing-in panel lies over the whole form while it shows.
     panel1_ = named(new QLabel(QStringLiteral("Signing in...")), "Panel1");
@@ -134,6 +138,7 @@ QWidget* MainWindow::buildLoginPage() {
     busy->setAlignment(Qt::AlignCenter);
     panelColumn->addWidget(busy);
     btnCancel = named(new QPushButton(QStringLiteral("Cancel"), panel1_), "btnCancel");
+    btnCancel->setAutoDefault(true); // Enter presses it when it has the focus
     panelColumn->addWidget(btnCancel, 0, Qt::AlignHCenter);
     panelColumn->addStretch(1);
     connect(btnCancel, &QPushButton::clicked, this, &MainWindow::cancelClicked);
@@ -160,10 +165,10 @@ QWidget* MainWindow::buildContactPage() {
     userName_ = named(new QLabel(header), "Label1");
     userName_->setProperty("userName", true);
     nameColumn->addWidget(userName_);
-    auto* signOut = named(new LinkLabel(QStringLiteral("Sign out"), header), "lbSignOut");
-    nameColumn->addWidget(signOut, 0, Qt::AlignLeft);
+    signOut_ = named(new LinkLabel(QStringLiteral("Sign out"), header), "lbSignOut");
+    nameColumn->addWidget(signOut_, 0, Qt::AlignLeft);
     headerRow->addLayout(nameColumn, 1);
-    connect(signOut, &LinkLabel::clicked, this, &MainWindow::signOutRequested);
+    connect(signOut_, &LinkLabel::clicked, this, &MainWindow::signOutRequested);
     column->addWidget(header);
 
     treePlace_ = new QVBoxLayout;
@@ -183,6 +188,7 @@ QWidget* MainWindow::buildContactPage() {
     titleRow->addWidget(named(new QLabel(QStringLiteral("Recommend Quillo"), panel5), "lbRecomend"),
                         1);
     foldButton_ = named(new LinkLabel(QStringLiteral("x"), panel5), "Label5");
+    foldButton_->setAccessibleName(QStringLiteral("Fold the recommendation panel"));
     titleRow->addWidget(foldButton_);
     links->addLayout(titleRow);
     lbSendMail =
@@ -215,6 +221,7 @@ QWidget* MainWindow::buildBanner() {
     auto* banner = named(new LinkLabel(QString(), panel2_), "advImg");
     connect(banner, &LinkLabel::clicked, this, &MainWindow::bannerClicked);
     advImg_ = banner;
+    advImg_->setAccessibleName(QStringLiteral("Advertisement"));
     advImg_->setAlignment(Qt::AlignCenter);
     // The strip's width is the window's: a wide banner is fitted to it, never widens it.
     advImg_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
@@ -224,25 +231,34 @@ QWidget* MainWindow::buildBanner() {
 }
 
 void MainWindow::buildMenus() {
-    auto action = [this](QMenu* menu, const char* name, const QString& caption, auto signal) {
+    // The "&" marks the letter that Alt (in the bar) or the letter alone (in an open menu)
+    // chooses; the language files may mark their own. Commands with a key of the desktop's
+    // (Quit, Help, Preferences) show it beside their caption.
+    auto action = [this](QMenu* menu, const char* name, const QString& caption, auto signal,
+                         QKeySequence::StandardKey key = QKeySequence::UnknownKey) {
         QAction* item = menu->addAction(caption);
         item->setObjectName(QString::fromLatin1(name));
+        if (key != QKeySequence::UnknownKey)
+            item->setShortcuts(key);
         connect(item, &QAction::triggered, this, signal);
         return item;
     };
-    QMenu* messenger = named(menuBar()->addMenu(QStringLiteral("Messenger")), "Messenger1");
+    QMenu* messenger = named(menuBar()->addMenu(QStringLiteral("&Messenger")), "Messenger1");
     Signout1 =
-        action(messenger, "Signout1", QStringLiteral("Sign out"), &MainWindow::signOutRequested);
+        action(messenger, "Signout1", QStringLiteral("&Sign out"), &MainWindow::signOutRequested);
     Signout1->setEnabled(false);
-    action(messenger, "Exit1", QStringLiteral("Exit"), &MainWindow::exitRequested);
-    QMenu* tools = named(menuBar()->addMenu(QStringLiteral("Tools")), "Tools1");
-    action(tools, "Option1", QStringLiteral("Preferences"), &MainWindow::preferencesRequested);
-    QMenu* help = named(menuBar()->addMenu(QStringLiteral("Help")), "Help1");
-    action(help, "Help2", QStringLiteral("Help"), &MainWindow::helpRequested);
-    action(help, "Checkforupdate1", QStringLiteral("Check for Update"),
+    action(messenger, "Exit1", QStringLiteral("E&xit"), &MainWindow::exitRequested,
+           QKeySequence::Quit);
+    QMenu* tools = named(menuBar()->addMenu(QStringLiteral("&Tools")), "Tools1");
+    action(tools, "Option1", QStringLiteral("&Preferences"), &MainWindow::preferencesRequested,
+           QKeySequence::Preferences);
+    QMenu* help = named(menuBar()->addMenu(QStringLiteral("&Help")), "Help1");
+    action(help, "Help2", QStringLiteral("&Help"), &MainWindow::helpRequested,
+           QKeySequence::HelpContents);
+    action(help, "Checkforupdate1", QStringLiteral("Check for &Update"),
            &MainWindow::checkForUpdateRequested);
-    action(help, "Homepage1", QStringLiteral("Home page"), &MainWindow::homePageRequested);
-    action(help, "About1", QStringLiteral("About"), &MainWindow::aboutRequested);
+    action(help, "Homepage1", QStringLiteral("Home &page"), &MainWindow::homePageRequested);
+    action(help, "About1", QStringLiteral("&About"), &MainWindow::aboutRequested);
 }
 
 void MainWindow::showLoginPage() {
@@ -254,7 +270,11 @@ void MainWindow::showLoginPage() {
 }
 
 void MainWindow::showContactPage() {
+    // The keys were on the login page, which is gone: they go to the contacts.
+    const bool keysOnLogin = !focusWidget() || loginPage_->isAncestorOf(focusWidget());
     pages_->setCurrentWidget(contactPage_);
+    if (keysOnLogin && contactTree_)
+        contactTree_->setFocus(Qt::OtherFocusReason);
 }
 
 bool MainWindow::contactPageShown() const {
@@ -293,9 +313,16 @@ bool MainWindow::signingPanelShown() const {
 
 void MainWindow::setContactTree(QWidget* tree) {
     treePlace_->addWidget(tree);
+    contactTree_ = tree;
+    // The tree joins the page after its other controls: Tab reaches it where it shows.
+    QWidget::setTabOrder(signOut_, tree);
+    QWidget::setTabOrder(tree, foldButton_);
+    QWidget::setTabOrder(foldButton_, lbSendMail);
+    QWidget::setTabOrder(lbSendMail, lbSendWall);
 }
 
 void MainWindow::showPasswordInFileNote() {
+    lblPasswordInFile_->setText(strings_.text(LanguageKey::msgPasswordInFile));
     lblPasswordInFile_->show();
 }
 
@@ -341,6 +368,8 @@ void MainWindow::toggleRecommendPanel() {
     const bool unfolded = foldButton_->text() == u"x";
     panel4_->setFixedHeight(unfolded ? 30 : 75);
     foldButton_->setText(unfolded ? QStringLiteral("^") : QStringLiteral("x"));
+    foldButton_->setAccessibleName(unfolded ? QStringLiteral("Unfold the recommendation panel")
+                                            : QStringLiteral("Fold the recommendation panel"));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -33,6 +33,7 @@ public:
 
     // The pages. Showing the login page (also when it already shows) tells loginPageShown.
     void showLoginPage();
+    // The contact page; the keys go to the contact tree when they were on the login page.
     void showContactPage();
     bool contactPageShown() const;
 
@@ -117,6 +118,8 @@ private:
     QLabel* userName_ = nullptr;
     QLabel* profileImg_ = nullptr;
     QVBoxLayout* treePlace_ = nullptr;
+    QWidget* contactTree_ = nullptr;
+    LinkLabel* signOut_ = nullptr;
     QWidget* panel4_ = nullptr;
     LinkLabel* foldButton_ = nullptr;
     QLabel* panel2_ = nullptr;

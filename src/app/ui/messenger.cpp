@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "app/ui/busy_command.h"
 #include "app/ui/engine_chat_session.h"
 #include "app/ui/main_window.h"
 #include "app/ui/picture_decoder.h"
@@ -337,8 +338,7 @@ void Messenger::showPreferences() {
         const StoreStatus written = WriteAccountConsent(*store_, email, settings_.ShowStatus);
         if (!written.ok())
             inform(mainWindow_,
-                   QStringLiteral("Your answer about status updates could not be stored: %1")
-                       .arg(written.detail()),
+                   strings_.format(LanguageKey::msgConsentStoreFail, {written.detail()}),
                    QMessageBox::Warning);
     }
     PasswordKeeping keeping;
@@ -391,8 +391,16 @@ void Messenger::onMainWindowClosed() {
         mainWindow_->showMinimized();
 }
 
+// The answer may take as long as the network does: meanwhile the command shows it is at work,
+// and a second check cannot start. The sign goes with the main window, and the answer with it.
 void Messenger::checkForUpdate() {
-    engine_.checkForUpdate(this, [this](StartupCheck::UpdateAnswer answer, const QString&) {
+    if (updateCheck_ || !mainWindow_)
+        return;
+    updateCheck_ =
+        new BusyCommand(mainWindow_->findChild<QAction*>(QStringLiteral("Checkforupdate1")),
+                        strings_.text(LanguageKey::msgPleasewait), mainWindow_);
+    engine_.checkForUpdate(updateCheck_, [this](StartupCheck::UpdateAnswer answer, const QString&) {
+        delete updateCheck_.data();
         if (answer == StartupCheck::UpdateAnswer::NewVersion) {
             inform(mainWindow_, WithSingleLineBreaks(strings_.text(LanguageKey::msgNewVersion)));
             openMakerPage(QStringLiteral("/download"));

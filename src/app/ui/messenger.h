@@ -23,6 +23,7 @@ class QTimer;
 namespace quillo {
 
 class AboutBox;
+class BusyCommand;
 class PasswordVault;
 struct PasswordKeeping;
 class BuddyTree;
@@ -114,7 +115,8 @@ private:
     QPointer<MainWindow> mainWindow_;
     BuddyTree* tree_ = nullptr;
     SessionDispatcher* dispatcher_ = nullptr;
-    QString bannerLink_; // the banner on show
+    QString bannerLink_;                // the banner on show
+    QPointer<BusyCommand> updateCheck_; // while a check for a newer version runs
     bool ended_ = false;
 };
 

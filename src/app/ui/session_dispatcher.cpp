@@ -4,18 +4,30 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <chrono>
 
 #include "app/session_engine.h"
 #include "app/ui/main_window.h"
 #include "contacts/ui/buddy_tree.h"
 #include "conversation/text_codecs.h"
+#include "desktop/ui/desktop_pictures.h"
 #include "platform/ui/plain_text.h"
 #include "prefs/language_strings.h"
 #include "prefs/settings.h"
 #include "promo/startup_check.h"
 
 namespace quillo {
+
+namespace {
+
+// The program's icon at the size message boxes give their icons.
+QPixmap ProgramIconForBox(const QWidget& owner) {
+    const int side = owner.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &owner);
+    return DrawApplicationIcon().pixmap(QSize(side, side), owner.devicePixelRatio());
+}
+
+} // namespace
 
 SessionDispatcher::SessionDispatcher(SessionEngine& engine, MainWindow& window, BuddyTree& tree,
                                      const LanguageStrings& strings, Settings& settings,
@@ -79,7 +91,10 @@ void SessionDispatcher::StartSignIn() {
     window_.btnSignin->setEnabled(false);
     SignInQuestions questions;
     questions.goOnAfterExpiries = [this](const QString& q) { return askUser(q); };
-    questions.allowStatusPosts = [this](const QString& q) { return askUser(q); };
+    // The program asks on its own behalf whether it may post: the box shows its own mark.
+    questions.allowStatusPosts = [this](const QString& q) {
+        return askYesNo(&window_, WithSingleLineBreaks(q), ProgramIconForBox(window_));
+    };
     if (!engine_.signIn(email, password, questions)) {
         if (engine_.signedIn())
             return; // a session runs: nothing to start
@@ -223,7 +238,7 @@ void SessionDispatcher::SignOut() {
     if (!engine_.signedIn())
         return;
     window_.showLoginPage();
-    window_.showSigningPanel(QStringLiteral("Signing out..."), false);
+    window_.showSigningPanel(strings_.text(LanguageKey::msgSigningOut), false);
     engine_.signOut();
 }
 

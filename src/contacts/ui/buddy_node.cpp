@@ -38,8 +38,18 @@ QVariant BuddyNode::data(int column, int role) const {
             return id_;
         if (role == kBuddyIconRole)
             return icon_ == kIconNone ? QVariant() : QVariant(icon_);
+        if (role == Qt::AccessibleTextRole)
+            return accessibleText();
     }
     return QTreeWidgetItem::data(column, role);
+}
+
+QString BuddyNode::accessibleText() const {
+    // The dot that shows the presence is not read aloud: the group's word follows the name.
+    const QString name = data(0, Qt::DisplayRole).toString();
+    const QString presence =
+        parent() ? parent()->data(0, kGroupPresenceRole).toString() : QString();
+    return presence.isEmpty() ? name : name + QStringLiteral(", ") + presence;
 }
 
 void BuddyNode::setData(int column, int role, const QVariant& value) {

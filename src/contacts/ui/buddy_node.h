@@ -5,7 +5,8 @@
 // delegate, BuddyTree::BuddyIdOf) sees what it saw before: the text under DisplayRole and
 // EditRole, the id as a qint64 under kBuddyIdRole, the picture index under kBuddyIconRole. A
 // text set after construction, and any other role (the tooltip of a cut name), is kept the
-// item's general way.
+// item's general way. Screen readers get the name and the presence word of the node's group
+// (Qt::AccessibleTextRole).
 //
 // Thread: main thread only, as the tree that owns it.
 
@@ -30,6 +31,8 @@ public:
     void setData(int column, int role, const QVariant& value) override;
 
 private:
+    QString accessibleText() const;
+
     QString shown_; // the text until one is set; then the item keeps it
     bool ownText_ = true;
     int icon_;

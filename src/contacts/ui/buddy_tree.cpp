@@ -58,6 +58,7 @@ BuddyTree::BuddyTree(const LanguageStrings& strings, QWidget* parent)
     , delegate_(new BuddyTreeDelegate(this))
     , slices_(new QTimer(this)) {
     setObjectName(QStringLiteral("TreeView1"));
+    setAccessibleName(QStringLiteral("Contacts"));
     setColumnCount(1);
     setHeaderHidden(true);
     setItemDelegate(delegate_);
@@ -123,8 +124,10 @@ int BuddyTree::IconOf(const QTreeWidgetItem* node) {
 
 QTreeWidgetItem* BuddyTree::newGroup(bool online) const {
     auto* group = new QTreeWidgetItem;
-    group->setText(
-        0, strings_.text(online ? LanguageKey::OnlineCaption : LanguageKey::OfflineCaption));
+    const QString presence =
+        strings_.text(online ? LanguageKey::OnlineCaption : LanguageKey::OfflineCaption);
+    group->setText(0, presence);
+    group->setData(0, kGroupPresenceRole, presence);
     group->setFlags(kNodeFlags);
     return group;
 }

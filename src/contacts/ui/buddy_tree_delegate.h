@@ -15,6 +15,9 @@ namespace quillo {
 // Item data of the tree's nodes: a buddy's id (qint64) and every node's picture index.
 inline constexpr int kBuddyIdRole = Qt::UserRole;
 inline constexpr int kBuddyIconRole = Qt::UserRole + 1;
+// A group's presence in the words of the language file ("Online"), which its buddies read out
+// after their names to screen readers.
+inline constexpr int kGroupPresenceRole = Qt::UserRole + 2;
 
 class BuddyTreeDelegate final : public QStyledItemDelegate {
     Q_OBJECT

@@ -1,7 +1,8 @@
 // BuddyTree: what the user does with the tree: clicks, double clicks, the context menu and its
-// commands, and selecting several nodes with Ctrl.
+// commands, selecting several nodes with Ctrl, and Enter.
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <algorithm>
@@ -118,6 +119,20 @@ void BuddyTree::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeWidgetItem* node = itemAt(event->position().toPoint());
     if (IsBuddyNode(node) && node->parent() == online_)
         OpenChatWith(node);
+}
+
+void BuddyTree::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier)) {
+        QTreeWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    QTreeWidgetItem* node = currentItem();
+    if (IsBuddyNode(node) && node->parent() == online_)
+        OpenChatWith(node);
+    else if (node && !node->parent() && (node->flags() & Qt::ItemIsEnabled))
+        node->setExpanded(!node->isExpanded()); // a group opens and closes as with its triangle
 }
 
 QItemSelectionModel::SelectionFlags BuddyTree::selectionCommand(const QModelIndex& index,

@@ -5,6 +5,8 @@
 #include "conversation/ui/conversation_view.h"
 #include "prefs/language_strings.h"
 
+#include <QAction>
+#include <QDir>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -26,6 +28,11 @@ ChatLogViewer::ChatLogViewer(const LanguageStrings& strings, const QString& emot
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(view_);
+    // Escape puts the viewer away, as it does any dialog.
+    auto* close = new QAction(this);
+    close->setShortcut(QKeySequence::Cancel);
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
 }
 
 void ChatLogViewer::ShowChatLog(const QString& path, const QString& tabCaption) {
@@ -75,7 +82,8 @@ void ChatLogViewer::loadPendingLog() {
     }
     if (!log.error.isEmpty()) {
         // The sentence names the file, whose name may hold anything: it is text, never markup.
-        view_->setPlainText(log.error);
+        view_->setPlainText(strings_.format(LanguageKey::msgChatLogReadFail,
+                                            {QDir::toNativeSeparators(path_), log.reason}));
         return;
     }
     view_->setHtml(ViewDocument(log.text));

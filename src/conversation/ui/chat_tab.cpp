@@ -73,7 +73,8 @@ ChatTab::ChatTab(ContactId friendId, const QString& statusText, const LanguageSt
     bottom->addWidget(send_, 0, Qt::AlignTop);
     layout->addLayout(bottom);
 
-    setTabOrder(input_, view_);
+    placeInTabChain(nullptr);
+    nameForScreenReaders(strings);
     setStatusText(statusText);
     setOnline(statusText.contains(strings.text(LanguageKey::msgOnlinenotify)));
 
@@ -160,6 +161,28 @@ QFrame* ChatTab::buildFormatPanel(const LanguageStrings& strings) {
     showFormatButton(underline_, false);
     row->addStretch(1);
     return panel;
+}
+
+void ChatTab::placeInTabChain(QWidget* before) {
+    // The input first, where the keys go when a tab opens; then Send and the conversation to
+    // read back; then the links and buttons above and below it.
+    QWidget* const order[] = {before, input_, send_, view_,      showLog_, save_,
+                              clear_, close_, bold_, underline_, emoticon_};
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        if (order[i - 1])
+            setTabOrder(order[i - 1], order[i]);
+    }
+}
+
+void ChatTab::nameForScreenReaders(const LanguageStrings& strings) {
+    // Controls whose caption says nothing when read aloud ("B", "x", a picture) are named by
+    // their hint; those without any text of the language file by what they are.
+    input_->setAccessibleName(QStringLiteral("Message"));
+    view_->setAccessibleName(QStringLiteral("Conversation"));
+    close_->setAccessibleName(QStringLiteral("Close conversation"));
+    bold_->setAccessibleName(strings.text(LanguageKey::msgBoldToolTip));
+    underline_->setAccessibleName(strings.text(LanguageKey::msgUnderlineToolTip));
+    emoticon_->setAccessibleName(strings.text(LanguageKey::msgEmoticonTooltip));
 }
 
 QString ChatTab::statusText() const {

@@ -78,6 +78,9 @@ public:
     void applyFormatMask();
     // Gives the input the focus when it can take part.
     void focusInput();
+    // Puts the tab's controls into the window's Tab order right after before (the tab row),
+    // input first. Joining a window moves them in that order, so the window calls it then.
+    void placeInTabChain(QWidget* before);
 
     // The last line the friend sent here, with its time stamp: an item the service hands out a
     // second time is dropped, a line the friend really repeats is not.
@@ -95,6 +98,7 @@ signals:
 private:
     QFrame* buildTopPanel(const LanguageStrings& strings);
     QFrame* buildFormatPanel(const LanguageStrings& strings);
+    void nameForScreenReaders(const LanguageStrings& strings);
     void showFormatButton(QToolButton* button, bool on);
 
     ContactId friendId_;

@@ -1,5 +1,6 @@
 #include "conversation/ui/chat_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDate>
 #include <QDir>
@@ -149,6 +150,41 @@ ChatWindow::ChatWindow(ChatSession& session, const LanguageStrings& strings,
     picker_ = new EmoticonPicker(QUrl(emoticonFolderUrl).toLocalFile(), this);
     connect(picker_, &EmoticonPicker::emoticonChosen, this, &ChatWindow::insertEmoticon);
     connect(pages_, &QTabWidget::currentChanged, this, &ChatWindow::onTabChanged);
+    addTabKeys();
+}
+
+void ChatWindow::addTabKeys() {
+    // The keys of tabbed windows elsewhere (browsers, terminals), wherever the focus is in the
+    // window: they work from the input, where the keys of a conversation normally go.
+    const auto keys = [this](const QList<QKeySequence>& sequences, auto run) {
+        auto* action = new QAction(this);
+        action->setShortcuts(sequences);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, run);
+        addAction(action);
+    };
+    keys({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)},
+         [this] { stepTab(1); });
+    keys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+          QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+         [this] { stepTab(-1); });
+    keys({QKeySequence(Qt::CTRL | Qt::Key_W)}, [this] { closeActiveTab(); });
+    // The tab widget hands its focus to its row, but screen readers meet both.
+    pages_->setAccessibleName(QStringLiteral("Conversations"));
+    pages_->tabBar()->setAccessibleName(QStringLiteral("Conversations"));
+}
+
+void ChatWindow::stepTab(int step) {
+    const int count = pages_->count();
+    if (count > 1)
+        pages_->setCurrentIndex((pages_->currentIndex() + step + count) % count);
+}
+
+void ChatWindow::closeActiveTab() {
+    ChatTab* tab = activeTab();
+    // A tab whose close is under way (its button is disabled until it goes) is not closed twice.
+    if (tab && tab->closeButton()->isEnabled())
+        closeTab(tab);
 }
 
 ChatWindow::~ChatWindow() {
@@ -219,6 +255,7 @@ ChatTab* ChatWindow::OpenConversationTab(ContactId id, const QString& statusText
     // Adding the first tab makes it current; the caption follows once the caller names it.
     const QSignalBlocker quiet(pages_);
     const int index = pages_->addTab(tab, QString());
+    tab->placeInTabChain(pages_->tabBar());
     const bool online = statusText.contains(strings_.text(LanguageKey::msgOnlinenotify));
     tab->setImage(online ? TabImage::Online : TabImage::Offline);
     pages_->setTabIcon(index, tabImageIcon(tab->image()));
@@ -279,9 +316,10 @@ void ChatWindow::AppendMessage(ChatTab* tab, const QString& escapedName, const Q
         if (name.compare(plainName(session_.ownEscapedName()), Qt::CaseInsensitive) != 0)
             setStatus(strings_.format(LanguageKey::msgMsgReceive, {ShownName(name)}));
     }
-    tab->view()->appendBlock(MessageViewBlock(colour, escapedName, timeStamp,
-                                              ViewMessageBodyHtml(text, emoticonFolderUrl_)),
-                             scroll);
+    tab->view()->appendBlock(
+        MessageViewBlock(colour, escapedName, timeStamp,
+                         ViewMessageBodyHtml(text, emoticonFolderUrl_, strings_)),
+        scroll);
     if (quiet || settings_.DisableChatLog)
         return;
     const QString path = logPathOf(tab);
@@ -294,7 +332,12 @@ void ChatWindow::AppendMessage(ChatTab* tab, const QString& escapedName, const Q
     }
     const ChatLogWrite written = AppendLogLine(path, block);
     if (!written.ok)
-        setStatus(written.error);
+        showLogFailure(path, written);
+}
+
+void ChatWindow::showLogFailure(const QString& path, const ChatLogWrite& written) {
+    setStatus(strings_.format(LanguageKey::msgChatLogWriteFail,
+                              {QDir::toNativeSeparators(path), written.reason}));
 }
 
 QString ChatWindow::logBlock(quint32 colour, const QString& escapedName, const QString& text,
@@ -339,8 +382,7 @@ void ChatWindow::takeInWaiting(qint64 budgetMs) {
         waiting_.pop_front();
         if (next.mayMissNotice) {
             if (ChatTab* tab = tabOf(next.line.message.conversation))
-                tab->view()->showNotice(QStringLiteral(
-                    "Some messages may have been missed here: the service dropped them."));
+                tab->view()->showNotice(strings_.text(LanguageKey::msgMessagesMissed));
         } else {
             ShowMessage(next.line.message, next.line.friendInTree);
         }
@@ -349,7 +391,7 @@ void ChatWindow::takeInWaiting(qint64 budgetMs) {
     for (auto file = logs.cbegin(); file != logs.cend(); ++file) {
         const ChatLogWrite written = AppendLogLine(file.key(), file.value().join(u"\r\n"));
         if (!written.ok)
-            setStatus(written.error);
+            showLogFailure(file.key(), written);
     }
     if (sliceWantsAttention_) {
         updateCaption();
@@ -587,8 +629,8 @@ void ChatWindow::saveConversationOf(ChatTab* tab) {
     if (tab->view()->saveToFile(path))
         dialogs_.inform(this, strings_.text(LanguageKey::msgSaveConversation));
     else
-        dialogs_.inform(this, QStringLiteral("The conversation could not be saved to %1.")
-                                  .arg(QDir::toNativeSeparators(path)));
+        dialogs_.inform(this, strings_.format(LanguageKey::msgSaveConversationFail,
+                                              {QDir::toNativeSeparators(path)}));
 }
 
 void ChatWindow::openEmoticonPicker(ChatTab* tab) {

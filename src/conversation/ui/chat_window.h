@@ -34,6 +34,7 @@ namespace quillo {
 class ChatSession;
 class ChatTab;
 class EmoticonPicker;
+struct ChatLogWrite;
 class LanguageStrings;
 struct Settings;
 enum class TabImage;
@@ -134,6 +135,9 @@ private:
     void sendFrom(ChatTab* tab);
     void closeTab(ChatTab* tab);
     void closeActiveTab();
+    void addTabKeys();
+    // The tab step places after the active one (before it, when negative), round the row.
+    void stepTab(int step);
     void clearHistoryOf(ChatTab* tab);
     void saveConversationOf(ChatTab* tab);
     void openEmoticonPicker(ChatTab* tab);
@@ -155,6 +159,8 @@ private:
     // A line's block as the chat log keeps it, dated today.
     QString logBlock(quint32 colour, const QString& escapedName, const QString& text,
                      const QString& timeStamp) const;
+    // The status bar names the log that could not be written, in the user's language.
+    void showLogFailure(const QString& path, const ChatLogWrite& written);
 
     ChatSession& session_;
     const LanguageStrings& strings_;

@@ -1,5 +1,6 @@
 #include "conversation/ui/conversation_view.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
@@ -16,6 +17,11 @@ ConversationView::ConversationView(const QString& emoticonFolderUrl, QWidget* pa
     setObjectName(QStringLiteral("ConversationView"));
     setOpenLinks(false);
     setOpenExternalLinks(false);
+    // Read only, but reached by Tab and read with a caret, so that the keyboard and a screen
+    // reader can go through the lines as the mouse can.
+    setReadOnly(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
     // The folder's own spelling, resolved once: a name may not climb out of it with "..".
     const QString folder = QUrl(emoticonFolderUrl).toLocalFile();
     if (!folder.isEmpty())
@@ -58,6 +64,7 @@ void ConversationView::insertAtEnd(const QString& html) {
     block.setHtml(html);
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
+    const int start = cursor.position();
     cursor.beginEditBlock();
     // Each message its own paragraph, so one message's formatting never runs into the next.
     bool newParagraph = !document()->isEmpty();
@@ -74,6 +81,13 @@ void ConversationView::insertAtEnd(const QString& html) {
         }
     }
     cursor.endEditBlock();
+    // A screen reader says a new line as it arrives, as it does a terminal's output. (Not only
+    // while one is known to listen: the bridge may come up after the window.)
+    QTextCursor added(document());
+    added.setPosition(start);
+    added.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    QAccessibleTextInsertEvent event(this, start, added.selectedText());
+    QAccessible::updateAccessibility(&event);
 }
 
 void ConversationView::appendBlock(const QString& blockHtml, bool scroll) {

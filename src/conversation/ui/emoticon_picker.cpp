@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QToolButton>
@@ -72,9 +73,13 @@ EmoticonPicker::EmoticonPicker(const QString& emoticonFolder, QWidget* parent)
         button->setObjectName(QString::fromLatin1(cell.button));
         button->setGeometry(cell.left, cell.top, kButtonSide, kButtonSide);
         button->setAutoRaise(true);
-        // Clicking a picture must not take the focus: the input it goes into keeps it.
-        button->setFocusPolicy(Qt::NoFocus);
+        // Clicking a picture must not take the focus: the input it goes into keeps it. The keys
+        // reach the buttons all the same (openAt, eventFilter).
+        button->setFocusPolicy(Qt::TabFocus);
+        button->installEventFilter(this);
+        buttons_.append(button);
         button->setToolTip(code);
+        button->setAccessibleName(code);
         button->setText(code); // shown only when there is no picture
         button->setIconSize(QSize(kPictureSide, kPictureSide));
         if (const QStringView picture = PictureOf(cell.code); !picture.isEmpty()) {
@@ -105,6 +110,43 @@ void EmoticonPicker::openAt(QPoint topLeft) {
     show();
     raise();
     activateWindow();
+    // The keyboard starts on the first picture, as a menu starts on its first item.
+    if (!buttons_.isEmpty())
+        buttons_.constFirst()->setFocus(Qt::PopupFocusReason);
+}
+
+bool EmoticonPicker::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const qsizetype at = buttons_.indexOf(qobject_cast<QToolButton*>(watched));
+    if (at < 0 || (key->modifiers() & ~Qt::KeypadModifier))
+        return QWidget::eventFilter(watched, event);
+    // The arrows move through the grid by rows of kColumns, as the pictures stand.
+    const qsizetype column = at % kColumns;
+    qsizetype to = -1;
+    switch (key->key()) {
+    case Qt::Key_Left:
+        to = column > 0 ? at - 1 : at;
+        break;
+    case Qt::Key_Right:
+        to = column + 1 < kColumns && at + 1 < buttons_.size() ? at + 1 : at;
+        break;
+    case Qt::Key_Up:
+        to = at >= kColumns ? at - kColumns : at;
+        break;
+    case Qt::Key_Down:
+        to = at + kColumns < buttons_.size() ? at + kColumns : at;
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        buttons_.at(at)->click();
+        return true;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+    buttons_.at(to)->setFocus(Qt::TabFocusReason);
+    return true;
 }
 
 } // namespace quillo

@@ -2,16 +2,20 @@
 // The emoticon picker (window `Tfrmemot`): a small borderless drop-down of 23 picture buttons,
 // one per emoticon, opened from the emoticon button of a chat tab. A click hands the emoticon's
 // code, between two spaces, to whoever opened it and closes the picker; a click anywhere else or
-// Escape closes it without choosing.
+// Escape closes it without choosing. By keys: the arrows move through the grid from the first
+// picture, Enter or Space chooses.
 //
 // Thread and ownership: main thread only. Created hidden once and reused; closing only hides it.
 
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QStringView>
 #include <QWidget>
 
 #include <span>
+
+class QToolButton;
 
 namespace quillo {
 
@@ -49,6 +53,8 @@ public:
     // whose picture is missing shows its code instead.
     explicit EmoticonPicker(const QString& emoticonFolder, QWidget* parent = nullptr);
 
+    static constexpr int kColumns = 8;
+
     // Places the picker with its top-left corner at topLeft (kept on that screen) and shows it.
     void openAt(QPoint topLeft);
 
@@ -57,6 +63,12 @@ signals:
     // an emoticon typed after a word still stands apart and completes its code. The picker
     // hides right after.
     void emoticonChosen(const QString& text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QList<QToolButton*> buttons_; // in the order of their places
 };
 
 } // namespace quillo

@@ -93,7 +93,7 @@ void NoticeStack::showAndStack(NotifyDialog* notice, const QRect& area, int bott
 void NoticeStack::ShowPresenceNotice(const QString& name, ContactId id, bool online) {
     const QRect area = area_();
     const int bottom = nextBottom(area);
-    const bool fits = bottom - (NotifyDialog::kHeight + frameExtra_.height()) >= area.top();
+    const bool fits = bottom - (NotifyDialog::kWindowHeight + frameExtra_.height()) >= area.top();
     // While the summary is open it takes every notice: the ones below it may have closed,
     // but the stack still ends where the summary sits.
     if (summary_ || (!fits && !shown_.isEmpty())) {
@@ -117,7 +117,7 @@ void NoticeStack::ShowPresenceNotice(const QString& name, ContactId id, bool onl
 void NoticeStack::addToSummary(bool online, const QRect& area) {
     (online ? summaryOnline_ : summaryOffline_) += 1;
     if (summary_) {
-        summary_->setText(SummaryNoticeText(summaryOnline_, summaryOffline_));
+        summary_->setText(SummaryNoticeText(strings_, summaryOnline_, summaryOffline_));
         summary_->restartTimer();
         return;
     }
@@ -130,14 +130,14 @@ void NoticeStack::addToSummary(bool online, const QRect& area) {
             highestOnline = shown.online;
         }
     }
-    int bottom = area.top() + NotifyDialog::kHeight + frameExtra_.height();
+    int bottom = area.top() + NotifyDialog::kWindowHeight + frameExtra_.height();
     if (highest) {
         (highestOnline ? summaryOnline_ : summaryOffline_) += 1;
         bottom = highest->frameGeometry().bottom() + 1;
         highest->close();
     }
 
-    auto* summary = new NotifyDialog(SummaryNoticeText(summaryOnline_, summaryOffline_),
+    auto* summary = new NotifyDialog(SummaryNoticeText(strings_, summaryOnline_, summaryOffline_),
                                      NotifyDialog::Look::Link, lifetime_);
     summary->setTextHint(firstName_);
     connect(summary, &NotifyDialog::clicked, this, &NoticeStack::showMainWindowRequested);

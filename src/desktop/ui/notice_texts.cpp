@@ -9,8 +9,9 @@ namespace {
 constexpr qsizetype kLongestWholeName = 20;
 constexpr qsizetype kKeptOfLongName = 19;
 
-QString Friends(int count, const char* one, const char* many) {
-    return QString::number(count) + QLatin1String(count == 1 ? one : many);
+// One count in its own words: a language says "1 friend" and "2 friends" differently.
+QString Friends(const LanguageStrings& strings, int count, LanguageKey one, LanguageKey many) {
+    return strings.format(count == 1 ? one : many, {QString::number(count)});
 }
 
 } // namespace
@@ -29,14 +30,15 @@ QString PresenceNoticeText(const LanguageStrings& strings, const QString& name, 
     return ShortNoticeName(name) + QLatin1Char(' ') + strings.text(key);
 }
 
-// No language file has these texts, so they are English wherever the program runs.
-QString SummaryNoticeText(int online, int offline) {
+QString SummaryNoticeText(const LanguageStrings& strings, int online, int offline) {
     if (online == 0)
-        return Friends(offline, " friend is offline", " friends are offline");
-    QString text = Friends(online, " friend is online", " friends are online");
-    if (offline > 0)
-        text += QStringLiteral(", ") + QString::number(offline) + QStringLiteral(" offline");
-    return text;
+        return Friends(strings, offline, LanguageKey::msgSummaryOneOffline,
+                       LanguageKey::msgSummaryOffline);
+    const QString text =
+        Friends(strings, online, LanguageKey::msgSummaryOneOnline, LanguageKey::msgSummaryOnline);
+    if (offline == 0)
+        return text;
+    return strings.format(LanguageKey::msgSummaryAlsoOffline, {text, QString::number(offline)});
 }
 
 } // namespace quillo

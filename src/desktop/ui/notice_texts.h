@@ -16,7 +16,7 @@ QString ShortNoticeName(const QString& name);
 QString PresenceNoticeText(const LanguageStrings& strings, const QString& name, bool online);
 
 // The one notice that stands for those that did not fit on the screen: "N friends are online",
-// with the offline ones counted after them when there are any.
-QString SummaryNoticeText(int online, int offline);
+// with the offline ones counted after them when there are any, in the language of strings.
+QString SummaryNoticeText(const LanguageStrings& strings, int online, int offline);
 
 } // namespace quillo

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTimer>
 #include <QToolButton>
 
@@ -13,8 +14,32 @@ namespace quillo {
 
 namespace {
 
+// In the text area, below the caption strip.
 constexpr QRect kLabelPlace(24, 8, 233, 13);
 constexpr QRect kCloseButtonPlace(263, 3, 15, 15);
+
+// The caption strip and the one-pixel border around the notice.
+const QColor kCaptionColor(0x3B, 0x59, 0x98);
+constexpr int kCaptionTextMargin = 5;
+constexpr int kCloseBoxSide = 14;
+
+QRect InTextArea(QRect place) {
+    return place.translated(0, NotifyDialog::kCaptionHeight);
+}
+
+// A small white cross, drawn rather than taken from a font, which may have no such letter.
+QIcon CloseBoxIcon() {
+    constexpr int side = 8;
+    QPixmap cross(side, side);
+    cross.fill(Qt::transparent);
+    QPainter painter(&cross);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::white, 1.5));
+    painter.drawLine(QPointF(1, 1), QPointF(side - 1, side - 1));
+    painter.drawLine(QPointF(1, side - 1), QPointF(side - 1, 1));
+    painter.end();
+    return QIcon(cross);
+}
 
 QFont NoticeFont(NotifyDialog::Look look) {
     QFont font(QStringLiteral("Arial"), 8);
@@ -30,9 +55,8 @@ QFont NoticeFont(NotifyDialog::Look look) {
 } // namespace
 
 NotifyDialog::NotifyDialog(const QString& text, Look look, std::chrono::milliseconds lifetime)
-    : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
-                           Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowDoesNotAcceptFocus)
     , look_(look)
     , activeBefore_(QApplication::activeWindow()) {
     setObjectName(QStringLiteral("TNotifyDlg"));
@@ -40,7 +64,7 @@ NotifyDialog::NotifyDialog(const QString& text, Look look, std::chrono::millisec
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
-    setFixedSize(kWidth, kHeight);
+    setFixedSize(kWidth, kWindowHeight);
     setFont(QFont(QStringLiteral("Arial"), 8));
 
     label_ = new QLabel(this);
@@ -53,7 +77,7 @@ NotifyDialog::NotifyDialog(const QString& text, Look look, std::chrono::millisec
     label_->setPalette(palette);
     // The label keeps its width whatever the text; only its height follows the font, so that
     // no platform's font cuts the letters off.
-    QRect place = kLabelPlace;
+    QRect place = InTextArea(kLabelPlace);
     place.setHeight(qMax(place.height(), label_->fontMetrics().height()));
     place.moveLeft(width() / 2 - place.width() / 2);
     label_->setGeometry(place);
@@ -67,9 +91,22 @@ NotifyDialog::NotifyDialog(const QString& text, Look look, std::chrono::millisec
     closeButton_->setAutoRaise(true);
     closeButton_->setFocusPolicy(Qt::NoFocus);
     closeButton_->setStyleSheet(QStringLiteral("color: #800000;"));
-    closeButton_->setGeometry(kCloseButtonPlace);
+    closeButton_->setGeometry(InTextArea(kCloseButtonPlace));
     closeButton_->hide();
     connect(closeButton_, &QToolButton::clicked, this, &QWidget::close);
+
+    // The caption's close box: a click on it never moves the keyboard focus either.
+    closeBox_ = new QToolButton(this);
+    closeBox_->setObjectName(QStringLiteral("closeBox"));
+    closeBox_->setAccessibleName(QStringLiteral("Close"));
+    closeBox_->setIcon(CloseBoxIcon());
+    closeBox_->setIconSize(QSize(8, 8));
+    closeBox_->setAutoRaise(true);
+    closeBox_->setFocusPolicy(Qt::NoFocus);
+    const int boxMargin = (kCaptionHeight - kCloseBoxSide) / 2;
+    closeBox_->setGeometry(kWidth - boxMargin - 1 - kCloseBoxSide, boxMargin, kCloseBoxSide,
+                           kCloseBoxSide);
+    connect(closeBox_, &QToolButton::clicked, this, &QWidget::close);
 
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("Timer1"));
@@ -117,6 +154,24 @@ void NotifyDialog::closeEvent(QCloseEvent* event) {
         closed_ = true;
         emit closed(this);
     }
+}
+
+void NotifyDialog::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRect caption(0, 0, width(), kCaptionHeight);
+    painter.fillRect(caption, kCaptionColor);
+    painter.setPen(kCaptionColor);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+
+    QFont captionFont = font();
+    captionFont.setBold(true);
+    painter.setFont(captionFont);
+    painter.setPen(Qt::white);
+    const QRect textBox = caption.adjusted(kCaptionTextMargin, 0,
+                                           -(width() - closeBox_->x()) - kCaptionTextMargin, 0);
+    painter.drawText(
+        textBox, Qt::AlignLeft | Qt::AlignVCenter,
+        painter.fontMetrics().elidedText(windowTitle(), Qt::ElideRight, textBox.width()));
 }
 
 // The press may start on the text and end elsewhere: only a release over the text counts.

@@ -14,9 +14,11 @@ const QString kProductName = QStringLiteral("Quillo for Facebook");
 constexpr qsizetype kLongestToolTip = 1000;
 
 int runPlainBox(QWidget* parent, const QString& text, QMessageBox::Icon icon,
-                QMessageBox::StandardButtons buttons) {
+                QMessageBox::StandardButtons buttons, const QPixmap& picture = {}) {
     QMessageBox box(icon, kProductName, text, buttons, parent);
     box.setTextFormat(Qt::PlainText);
+    if (!picture.isNull())
+        box.setIconPixmap(picture);
     return box.exec();
 }
 
@@ -55,6 +57,11 @@ void setPlainToolTip(QWidget* widget, const QString& text) {
 bool askYesNo(QWidget* parent, const QString& question, QMessageBox::Icon icon) {
     return runPlainBox(parent, question, icon, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+bool askYesNo(QWidget* parent, const QString& question, const QPixmap& picture) {
+    return runPlainBox(parent, question, QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No,
+                       picture) == QMessageBox::Yes;
 }
 
 void inform(QWidget* parent, const QString& text, QMessageBox::Icon icon) {

@@ -31,6 +31,8 @@ void setPlainToolTip(QWidget* widget, const QString& text);
 // Message boxes titled with the program's name whose text is always plain.
 bool askYesNo(QWidget* parent, const QString& question,
               QMessageBox::Icon icon = QMessageBox::Question);
+// The same with a picture of the program's own where the standard icon would be.
+bool askYesNo(QWidget* parent, const QString& question, const QPixmap& picture);
 void inform(QWidget* parent, const QString& text,
             QMessageBox::Icon icon = QMessageBox::Information);
 

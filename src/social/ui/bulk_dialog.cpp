@@ -38,9 +38,10 @@ BulkDialog::BulkDialog(const LanguageStrings& strings, QWidget* parent)
     resize(430, 330);
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(named(new QLabel(QStringLiteral("Send to:"), this), "lbSendto"), 0, 0,
-                    Qt::AlignTop);
+    auto* sendTo = named(new QLabel(QStringLiteral("Send to:"), this), "lbSendto");
+    grid->addWidget(sendTo, 0, 0, Qt::AlignTop);
     memo_ = named(new QPlainTextEdit(this), "Memo1");
+    sendTo->setBuddy(memo_); // the label names the list for screen readers
     memo_->setReadOnly(true);
     memo_->setFixedHeight(60);
     memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -48,9 +49,11 @@ BulkDialog::BulkDialog(const LanguageStrings& strings, QWidget* parent)
     subjectLabel_ = named(new QLabel(QStringLiteral("Subject:"), this), "lbSubject");
     grid->addWidget(subjectLabel_, 1, 0);
     subject_ = named(new QLineEdit(this), "Edit1");
+    subjectLabel_->setBuddy(subject_);
     grid->addWidget(subject_, 1, 1);
     text_ = named(new QTextEdit(this), "RichEdit1");
     text_->setAcceptRichText(false);
+    text_->setTabChangesFocus(true); // Tab leaves the text for the buttons, as in any dialog
     LimitLength(text_, kMaxTextLength);
     grid->addWidget(text_, 2, 0, 1, 2);
     grid->setRowStretch(2, 1);
@@ -59,6 +62,8 @@ BulkDialog::BulkDialog(const LanguageStrings& strings, QWidget* parent)
     send_ = named(new QPushButton(QStringLiteral("Send"), this), "msgDlgSend");
     send_->setDefault(true);
     cancel_ = named(new QPushButton(QStringLiteral("Cancel"), this), "CancelBtn");
+    // Not a QDialog: Enter presses the button that has the focus only when asked to.
+    cancel_->setAutoDefault(true);
     buttons->addWidget(send_);
     buttons->addWidget(cancel_);
     grid->addLayout(buttons, 3, 0, 1, 2);
@@ -83,6 +88,7 @@ BulkDialog::BulkDialog(const LanguageStrings& strings, QWidget* parent)
     progress_->setTextVisible(false);
     column->addWidget(progress_);
     ok_ = named(new QPushButton(QStringLiteral("OK"), panel_), "msgDlgCloseBtn");
+    ok_->setAutoDefault(true);
     column->addWidget(ok_, 0, Qt::AlignHCenter);
     column->addStretch(1);
     panel_->hide();
@@ -120,6 +126,8 @@ void BulkDialog::OpenBulkDialog(BulkKind mode, const QList<BulkRecipient>& recip
         ok_->hide();
         setWindowTitle(
             strings_.text(mail ? LanguageKey::msgDlgCaption : LanguageKey::wallDlgCaption));
+        text_->setAccessibleName(windowTitle()); // the caption says what the text is for
+        text_->setFocus();                       // the keys go where the text is typed
     }
     if (isHidden())
         show();
@@ -138,6 +146,7 @@ void BulkDialog::send() {
     panel_->setGeometry(rect());
     panel_->raise();
     panel_->show();
+    panel_->setFocus(); // no more typing into the text under the overlay
     progress_->setRange(0, int(recipients_.size()));
     progress_->setValue(0);
     BulkJob job;
@@ -162,7 +171,7 @@ void BulkDialog::SendProgress(int done, int total) {
                                          {QString::number(done), QString::number(total)}));
     } else {
         status_->setText(strings_.text(LanguageKey::msgDone));
-        ok_->show();
+        showOk();
         status_->show();
     }
 }
@@ -171,8 +180,14 @@ void BulkDialog::runEnded(bool completed) {
     if (completed)
         return; // the last progress report has said "Done"
     // Not "Done": the recipients after the session's end were never sent to.
-    status_->setText(QStringLiteral("The session ended before every friend was sent to."));
+    status_->setText(strings_.text(LanguageKey::msgBulkSessionEnded));
+    showOk();
+}
+
+void BulkDialog::showOk() {
     ok_->show();
+    // The keys were on the text under the overlay: they go to the one button over it.
+    ok_->setFocus();
 }
 
 void BulkDialog::cancel() {

@@ -73,6 +73,7 @@ private:
     void send();
     void cancel();
     void finish();
+    void showOk();
 
     const LanguageStrings& strings_;
     std::function<bool(QWidget*, const QString&)> confirm_;

@@ -21,6 +21,7 @@
 #include "conversation/ui/conversation_view.h"
 #include "prefs/language_strings.h"
 #include "support/qt_printers.h"
+#include "support/shipped_languages.h"
 
 using namespace quillo;
 using namespace Qt::StringLiterals;
@@ -168,6 +169,22 @@ TEST_F(ChatLogViewerTest, AnUnreadableLogShowsWhyAsText) {
     viewer_.ShowChatLog(path, u"Alice"_s);
     EXPECT_TRUE(shown().contains(u"<i>1_2.htm")) << shown().toStdString();
     EXPECT_FALSE(viewer_.view()->toHtml().contains(u"font-style:italic"));
+}
+
+// The sentence is the language's of the moment the log is shown, not of when the viewer was made.
+TEST_F(ChatLogViewerTest, TheUnreadableLogsSentenceIsInTheLanguageInUse) {
+    const QString path = logPath(u"1_2.htm"_s);
+    ASSERT_TRUE(QDir().mkpath(path));
+    for (const test::LanguageCase& language : test::kLanguageCases) {
+        SCOPED_TRACE(language.name);
+        strings_ = language.strings();
+        viewer_.ShowChatLog(path, u"Alice"_s);
+        // The system's reason comes last and is left out here.
+        const QString expected =
+            strings_.format(LanguageKey::msgChatLogReadFail, {QDir::toNativeSeparators(path)});
+        EXPECT_TRUE(shown().startsWith(expected)) << shown().toStdString();
+        EXPECT_EQ(expected.startsWith(u"Could not read"), !language.translatesLaterKeys);
+    }
 }
 
 TEST_F(ChatLogViewerTest, LoadsNoPictureFromOutsideTheEmoticonFolder) {

@@ -2,6 +2,7 @@
 // send path with each outcome, logs, the links and the input's keyboard. The same window against
 // the stand-in is in tests/app/ui.
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,10 +13,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "conversation/chat_log.h"
 #include "conversation/emoticons.h"
+#include "conversation/shown_text.h"
 #include "conversation/ui/chat_input.h"
 #include "conversation/ui/chat_session.h"
 #include "conversation/ui/chat_tab.h"
@@ -26,6 +29,7 @@
 #include "prefs/language_strings.h"
 #include "prefs/settings.h"
 #include "support/qt_printers.h"
+#include "support/shipped_languages.h"
 #include "support/temp_home.h"
 
 using namespace quillo;
@@ -461,6 +465,80 @@ TEST_F(ChatWindowTest, SaveConversationWritesTheViewOrSaysItCouldNot) {
     savePath_ = home_.path() + QStringLiteral("/no/such/folder/saved.htm");
     emit tab->saveLink()->clicked();
     EXPECT_TRUE(informed_.value(1).startsWith(QStringLiteral("The conversation could not")));
+}
+
+// The texts the window makes itself come from the language strings of the moment they show: the
+// strings change after the window was made, and a file without the later keys shows them in
+// English.
+TEST_F(ChatWindowTest, ItsOwnTextsAreInTheLanguageInUse) {
+    settings_.DisableChatLog = false;
+    ChatTab* tab = openOnline(kZoe, QStringLiteral("Zoë"));
+    const QString logPath = QDir::toNativeSeparators(ChatLogPath(kMe, kZoe));
+    QDir().mkpath(ChatLogPath(kMe, kZoe)); // a folder where the log should be: no line reaches it
+    const auto line = [](const QString& text) {
+        return friendLine(kZoe, QStringLiteral("Zo\\u00eb"), text);
+    };
+    const QString unsaved = home_.path() + QStringLiteral("/no/such/folder/saved.htm");
+    const struct {
+        const char* what;
+        LanguageKey key;
+        QStringList values; // a system's reason at the end is left out
+        std::function<QString()> show;
+    } cases[] = {
+        {"a line whose log cannot be written",
+         LanguageKey::msgChatLogWriteFail,
+         {logPath},
+         [&] {
+             window_.ShowMessage(line(QStringLiteral("one")), {QStringLiteral("Zoë"), true});
+             return window_.statusText();
+         }},
+        {"a burst whose log cannot be written",
+         LanguageKey::msgChatLogWriteFail,
+         {logPath},
+         [&] {
+             window_.showMessages({{line(QStringLiteral("two")), {QStringLiteral("Zoë"), true}}});
+             return window_.statusText();
+         }},
+        {"a message cut in the view",
+         LanguageKey::msgMessageCut,
+         {QStringLiteral("7")},
+         [&] {
+             window_.ShowMessage(line(QString(kLongestShownMessage + 7, u'a')),
+                                 {QStringLiteral("Zoë"), true});
+             return shown(tab);
+         }},
+        {"messages the service dropped",
+         LanguageKey::msgMessagesMissed,
+         {},
+         [&] {
+             window_.showMessagesMayBeMissing(kZoe);
+             return shown(tab);
+         }},
+        {"a conversation that cannot be saved",
+         LanguageKey::msgSaveConversationFail,
+         {QDir::toNativeSeparators(unsaved)},
+         [&] {
+             window_.ShowMessage(line(QStringLiteral("three")), {QStringLiteral("Zoë"), true});
+             savePath_ = unsaved;
+             emit tab->saveLink()->clicked();
+             return informed_.value(0);
+         }},
+    };
+    for (const test::LanguageCase& language : test::kLanguageCases) {
+        strings_ = language.strings();
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(language.name) + ": " + c.what);
+            EXPECT_EQ(strings_.text(c.key) != DefaultLanguageText(c.key),
+                      language.translatesLaterKeys);
+            window_.clearStatus();
+            tab->view()->clearConversation();
+            informed_.clear();
+            const QString shownText = c.show();
+            const QString expected = strings_.format(c.key, c.values);
+            EXPECT_TRUE(shownText.contains(expected))
+                << shownText.left(300).toStdString() << "\n  lacks: " << expected.toStdString();
+        }
+    }
 }
 
 TEST_F(ChatWindowTest, ANameWithAnAmpersandShowsInTheTabRowAsItIs) {

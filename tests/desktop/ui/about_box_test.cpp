@@ -11,6 +11,7 @@
 #include "prefs/language_file.h"
 #include "prefs/language_strings.h"
 #include "support/qt_printers.h"
+#include "support/shipped_languages.h"
 
 namespace quillo {
 namespace {
@@ -67,6 +68,18 @@ TEST(AboutBox, TranslationFillsItsOwnVersionPattern) {
     EXPECT_EQ(Caption(box, "Version"), u"Versión 1.361 (oficial)"_s);
     EXPECT_EQ(Caption(box, "AboutOKButton"), u"Aceptar"_s);
     EXPECT_EQ(Caption(box, "ProductName"), u"Quillo for Facebook"_s);
+}
+
+// The credit line is a caption of the file too: it read "by" in every language.
+TEST(AboutBox, TheShippedGermanFileTranslatesTheCreditLine) {
+    const LanguageFile file = LanguageFile::Load(test::ShippedLanguageFilePath("German.lang"));
+    ASSERT_TRUE(file.isLoaded());
+    const LanguageStrings strings = test::GermanStrings();
+    AboutBox box(strings, file);
+    EXPECT_EQ(Caption(box, "Label3"), u"von Rezidezo Zori Ruziva"_s);
+    const LanguageStrings englishStrings;
+    const AboutBox english(englishStrings, LanguageFile());
+    EXPECT_EQ(Caption(english, "Label3"), u"by Rezidezo Zori Ruziva"_s);
 }
 
 TEST(AboutBox, OkIsTheDefaultAndClosesWithOk) {

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QTest>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
@@ -20,6 +22,10 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
+
+std::string Describe(const QRect& r) {
+    return u"(%1, %2) %3x%4"_s.arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()).toStdString();
+}
 
 void ClickText(NotifyDialog* notice) {
     QLabel* label = notice->label();
@@ -238,7 +244,9 @@ TEST_F(NoticeStackTest, NoticesNeverTakeTheKeyboardFocus) {
     NotifyDialog* notice = stack_.notices().value(0);
     ASSERT_NE(notice, nullptr);
     const Qt::WindowFlags flags = notice->windowFlags();
-    for (Qt::WindowType flag : {Qt::Tool, Qt::WindowStaysOnTopHint, Qt::WindowDoesNotAcceptFocus}) {
+    // Frameless: a window manager's title bar would take the keyboard when clicked.
+    for (Qt::WindowType flag : {Qt::Tool, Qt::FramelessWindowHint, Qt::WindowStaysOnTopHint,
+                                Qt::WindowDoesNotAcceptFocus}) {
         EXPECT_TRUE(flags.testFlag(flag)) << flag;
     }
     EXPECT_TRUE(notice->testAttribute(Qt::WA_ShowWithoutActivating));
@@ -249,6 +257,54 @@ TEST_F(NoticeStackTest, NoticesNeverTakeTheKeyboardFocus) {
     WaitUntil([] { return false; }, 100ms);
     EXPECT_EQ(QApplication::activeWindow(), &chat);
     EXPECT_EQ(QApplication::focusWidget(), input);
+}
+
+// The notice draws its own caption: its close box sits in that strip, clear of the text, and
+// closes any kind of notice without counting as a click on it.
+TEST_F(NoticeStackTest, TheCaptionsCloseBoxClosesTheNotice) {
+    QList<ContactId> chats;
+    int mainWindowAsked = 0;
+    QObject::connect(&stack_, &NoticeStack::openChatRequested,
+                     [&](ContactId id) { chats.append(id); });
+    QObject::connect(&stack_, &NoticeStack::showMainWindowRequested, [&] { ++mainWindowAsked; });
+    const struct {
+        const char* what;
+        bool online;
+        bool summary;
+    } cases[] = {
+        {"an online notice (a link)", true, false},
+        {"an offline notice", false, false},
+        {"the summary", true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        UseAreaForRoom(c.summary ? 1 : 5);
+        stack_.ShowPresenceNotice(u"Ann"_s, ContactId(1), c.online);
+        if (c.summary)
+            stack_.ShowPresenceNotice(u"Bob"_s, ContactId(2), c.online);
+        QPointer<NotifyDialog> notice = c.summary ? stack_.summary() : stack_.notices().value(0);
+        ASSERT_TRUE(notice);
+
+        EXPECT_EQ(notice->frameGeometry().size(),
+                  QSize(NotifyDialog::kWidth, NotifyDialog::kWindowHeight));
+        QToolButton* box = notice->closeBox();
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->isVisible());
+        EXPECT_EQ(box->focusPolicy(), Qt::NoFocus);
+        const QRect caption(0, 0, NotifyDialog::kWidth, NotifyDialog::kCaptionHeight);
+        EXPECT_TRUE(caption.contains(box->geometry())) << Describe(box->geometry());
+        const QRect text = notice->label()->geometry();
+        EXPECT_GE(text.top(), NotifyDialog::kCaptionHeight) << Describe(text);
+        EXPECT_TRUE(notice->rect().contains(text)) << Describe(text);
+
+        QTest::mouseClick(box, Qt::LeftButton);
+        ASSERT_TRUE(WaitUntil([&] { return notice.isNull(); }));
+        EXPECT_TRUE(stack_.notices().isEmpty());
+        EXPECT_EQ(stack_.summary(), nullptr);
+        EXPECT_EQ(stack_.stackHeight(), 0);
+    }
+    EXPECT_TRUE(chats.isEmpty());
+    EXPECT_EQ(mainWindowAsked, 0);
 }
 
 TEST_F(NoticeStackTest, ANewSessionStacksFromTheBottomAgain) {

@@ -12,6 +12,7 @@
 #include "prefs/language_strings.h"
 #include "social/ui/bulk_dialog.h"
 #include "social/ui/bulk_recipients.h"
+#include "support/shipped_languages.h"
 
 using namespace quillo;
 
@@ -148,6 +149,23 @@ TEST_F(BulkDialogTest, SendHandsOverTrimmedCopiesAndShowsEachReport) {
     dialog_.runEnded(false);
     EXPECT_NE(dialog_.statusLabel()->text(), QStringLiteral("Done")) << "not everyone got it";
     EXPECT_FALSE(dialog_.okButton()->isHidden());
+}
+
+// The end of a run that did not reach everyone is told in the language of that moment.
+TEST_F(BulkDialogTest, ASessionEndedRunIsToldInTheLanguageInUse) {
+    dialog_.OpenBulkDialog(BulkKind::WallPost, kThree, false, QString());
+    dialog_.textEdit()->setPlainText(QStringLiteral("hello"));
+    for (const test::LanguageCase& language : test::kLanguageCases) {
+        SCOPED_TRACE(language.name);
+        strings_ = language.strings();
+        dialog_.sendButton()->click();
+        dialog_.SendProgress(1, 3);
+        dialog_.runEnded(false);
+        EXPECT_EQ(dialog_.statusLabel()->text(), strings_.text(LanguageKey::msgBulkSessionEnded));
+        EXPECT_EQ(dialog_.statusLabel()->text() ==
+                      DefaultLanguageText(LanguageKey::msgBulkSessionEnded),
+                  !language.translatesLaterKeys);
+    }
 }
 
 TEST_F(BulkDialogTest, CancelAsksOnlyWhenSomethingWasTyped) {
