@@ -17,6 +17,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
@@ -49,6 +50,15 @@ const QString kEmail = QStringLiteral("alice@quillo.test");
 const QString kPassword = QStringLiteral("alice");
 constexpr double kStallAimMs = 16;
 
+// What the GUI thread delivered since the probe's last tick, and what it delivered in the worst
+// gap: a stall made of many short events reads differently from one long event.
+struct EventSpan {
+    QString what;
+    qint64 ns = 0;
+};
+std::vector<EventSpan> eventsSinceTick;
+std::vector<EventSpan> eventsOfWorstStall;
+
 // A 1 ms precise timer on the GUI thread; its worst lateness is the longest the thread was
 // kept from its events while it ran.
 class StallProbe {
@@ -59,7 +69,11 @@ public:
         timer_.setInterval(1);
         QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
             const qint64 t = clock_.nsecsElapsed();
-            worstNs_ = std::max(worstNs_, t - lastNs_ - 1'000'000);
+            if (t - lastNs_ - 1'000'000 > worstNs_) {
+                worstNs_ = t - lastNs_ - 1'000'000;
+                eventsOfWorstStall = eventsSinceTick;
+            }
+            eventsSinceTick.clear();
             lastNs_ = t;
         });
     }
@@ -96,6 +110,12 @@ public:
         const bool handled = QApplication::notify(receiver, event);
         --depth_;
         const qint64 ns = clock.nsecsElapsed();
+        if (watching && ns > 100'000)
+            eventsSinceTick.push_back(
+                {QStringLiteral("%1 %2")
+                     .arg(QString::fromLatin1(receiver->metaObject()->className()))
+                     .arg(int(event->type())),
+                 ns});
         if (watching && ns > longestNs) {
             longestNs = ns;
             longest = QStringLiteral("%1 (%2), event %3")
@@ -128,6 +148,7 @@ struct BurstFigures {
     double idleStallMs = -1; // the same probe with nothing to do, for comparison
     double takeInMs = -1;    // from the burst until the last line was taken in
     double longestEventMs = -1;
+    QString worstStallEvents; // the events over 0.1 ms in the worst gap, by receiver and type
     QString longestEvent;
     QString problem;
 };
@@ -229,6 +250,22 @@ BurstFigures measureBurst(int count, int keptByService) {
     figures.stallMs = probe.stopMs();
     watchedApp->watching = false;
     figures.longestEventMs = double(watchedApp->longestNs) / 1e6;
+    {
+        QMap<QString, QPair<int, qint64>> byKind;
+        for (const EventSpan& span : eventsOfWorstStall) {
+            byKind[span.what].first += 1;
+            byKind[span.what].second += span.ns;
+        }
+        QStringList parts;
+        for (auto kind = byKind.cbegin(); kind != byKind.cend(); ++kind)
+            parts.append(QStringLiteral("%1 x%2 %3 ms")
+                             .arg(kind.key())
+                             .arg(kind.value().first)
+                             .arg(double(kind.value().second) / 1e6, 0, 'f', 1));
+        figures.worstStallEvents = QStringLiteral("in the worst stall: ") +
+                                   (parts.isEmpty() ? QStringLiteral("no event over 0.1 ms")
+                                                    : parts.join(QStringLiteral(", ")));
+    }
     figures.longestEvent = watchedApp->longest;
     figures.takeInMs = double(std::max(lastArrivalMs, lastBusyMs));
     sender.join();
@@ -300,6 +337,7 @@ int main(int argc, char** argv) {
                     "%.1f ms)%s; its longest event: %.1f ms, %s\n",
                     f.stallMs, kStallAimMs, f.idleStallMs, smooth ? "" : "  [NOT MET]",
                     f.longestEventMs, qPrintable(f.longestEvent));
+        std::printf("  %s\n", qPrintable(f.worstStallEvents));
     }
     benchmark::Shutdown();
     return met ? 0 : 1;

@@ -111,6 +111,9 @@ void SessionEngine::runSessionWorker(std::function<void()> body, std::function<v
     connect(thread, &QThread::finished, this,
             [this, thread, session = sessionNumber_, done = std::move(done)] {
                 TakeOver(thread);
+                // What the worker reported, lines waiting for their turn included, comes
+                // before anything that follows its end.
+                sink_.handOnWaiting();
                 sessionWorkers_.removeAll(thread);
                 // What follows a worker belongs to its session; a later one has its own.
                 if (done && session == sessionNumber_)
@@ -451,6 +454,7 @@ void SessionEngine::continueSignOut() {
     state_.PollRunning = false;
     runWorker([this] { LogOut(state_, http_); },
               [this] {
+                  sink_.handOnWaiting(); // the session's last lines still show
                   phase_ = Phase::Idle;
                   emit signedOut();
               });

@@ -69,6 +69,12 @@ struct RecordingHandler : SessionEventHandler {
     void handleBuddyList(int, BuddyList) override {}
 };
 
+// Turns of the event loop until nothing is left to deliver: a large batch takes several.
+void deliverAll() {
+    for (int turn = 0; turn < 100; ++turn)
+        QCoreApplication::sendPostedEvents();
+}
+
 } // namespace
 
 TEST(QueuedEventSink, WorkerEventsArriveInOrderOnTheFrontEndThread) {
@@ -119,14 +125,15 @@ TEST(QueuedEventSink, PostedBatchesDoNotWaitForTheFrontEndAndKeepTheirOrder) {
     });
     worker.join(); // returns although this thread has not handled a single event yet
     EXPECT_TRUE(handler.texts.empty());
-    QCoreApplication::processEvents();
+    deliverAll();
     EXPECT_EQ(handler.batches, (std::vector<size_t>{2, 2, 2}));
     EXPECT_EQ(handler.texts, (std::vector<QString>{"0", "1", "2", "3", "4", "5", "missing 42"}));
 }
 
-// A burst of thousands of lines reaches the front end in parts of a few hundred, in order, and
-// a report made after it still comes after its last line.
-TEST(QueuedEventSink, ABigBatchIsHandedOnInPartsAndStaysInOrder) {
+// A burst of thousands of lines reaches the front end in parts of a few hundred, one part per
+// turn of its event loop, in order; a report made after it still comes after its last line, and
+// a sent record after everything posted before it.
+TEST(QueuedEventSink, ABigBatchIsHandedOnAPartPerTurnAndStaysInOrder) {
     RecordingHandler handler;
     QueuedEventSink sink(handler);
     std::vector<std::unique_ptr<TMSg>> records;
@@ -136,13 +143,47 @@ TEST(QueuedEventSink, ABigBatchIsHandedOnInPartsAndStaysInOrder) {
     }
     sink.postMessages(std::move(records));
     sink.postMessagesMayBeMissing({ContactId::fromText(QStringLiteral("42"))});
-    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(handler.texts.size(), size_t(QueuedEventSink::kLinesPerTurn))
+        << "one turn hands on one part";
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(handler.texts.size(), size_t(2 * QueuedEventSink::kLinesPerTurn));
+    deliverAll();
     ASSERT_EQ(handler.texts.size(), 1001u);
     for (const size_t part : handler.batches)
         EXPECT_LE(part, size_t(QueuedEventSink::kLinesPerTurn));
     for (int i = 0; i < 1000; ++i)
         ASSERT_EQ(handler.texts[size_t(i)], QString::number(i));
     EXPECT_EQ(handler.texts.back(), QStringLiteral("missing 42"));
+
+    // Parts still waiting for their turn go on before a sent record, and before an owner acts
+    // on a worker's end.
+    handler.texts.clear();
+    for (const bool sent : {true, false}) {
+        records.clear();
+        for (int i = 0; i < 600; ++i)
+            records.push_back(std::make_unique<TMSg>());
+        sink.postMessages(std::move(records));
+        QCoreApplication::sendPostedEvents();
+        ASSERT_LT(handler.texts.size(), 600u);
+        if (sent) {
+            std::thread worker([&] {
+                auto record = std::make_unique<TMSg>();
+                record->Text = QStringLiteral("sent");
+                sink.sendMessage(std::move(record));
+            });
+            while (handler.texts.empty() || handler.texts.back() != QStringLiteral("sent"))
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            worker.join();
+            EXPECT_EQ(handler.texts.size(), 601u);
+        } else {
+            sink.handOnWaiting();
+            EXPECT_EQ(handler.texts.size(), 600u);
+        }
+        handler.texts.clear();
+        deliverAll();
+        EXPECT_TRUE(handler.texts.empty()) << "nothing twice";
+    }
 }
 
 // Batches that were still queued when the front end went away are freed, not handed on.

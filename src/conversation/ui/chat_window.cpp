@@ -47,7 +47,7 @@ const QString kProductName = QStringLiteral("Quillo for Facebook");
 
 // How long one turn of the event loop may spend taking in arrived lines: short enough that
 // typing, scrolling and painting go on while a burst comes in.
-constexpr qint64 kSliceBudgetMs = 4;
+constexpr qint64 kSliceBudgetMs = 3;
 
 // A name as the service escapes it, decoded.
 QString plainName(const QString& escaped) {
@@ -232,6 +232,10 @@ void ChatWindow::setTabCaption(ChatTab* tab, const QString& name) {
     // The caption is the name as windows show it (the title, the status bar, the log viewer);
     // a name cut for that is whole in the tab's tooltip.
     const QString caption = ShownName(name);
+    // Every line names its tab again: a tab row lays itself out anew at each change, so a burst
+    // of lines changes it only when the name does.
+    if (tab->property("caption").toString() == caption)
+        return;
     tab->setProperty("caption", caption);
     // The tab row reads "&" as a shortcut mark; a name shows as it is.
     QString shown = caption;
@@ -244,6 +248,8 @@ void ChatWindow::setTabCaption(ChatTab* tab, const QString& name) {
 }
 
 void ChatWindow::setTabImage(ChatTab* tab, TabImage image) {
+    if (tab->image() == image)
+        return; // as for the caption: the row is laid out only on a change
     tab->setImage(image);
     pages_->setTabIcon(pages_->indexOf(tab), tabImageIcon(image));
 }
@@ -288,7 +294,8 @@ QString ChatWindow::logPathOf(const ChatTab* tab) const {
 }
 
 void ChatWindow::setStatus(const QString& text) {
-    statusBar_->showMessage(text);
+    if (statusBar_->currentMessage() != text)
+        statusBar_->showMessage(text);
 }
 
 QString ChatWindow::statusText() const {
@@ -296,7 +303,8 @@ QString ChatWindow::statusText() const {
 }
 
 void ChatWindow::clearStatus() {
-    statusBar_->clearMessage();
+    if (!statusBar_->currentMessage().isEmpty())
+        statusBar_->clearMessage();
 }
 
 void ChatWindow::updateCaption() {
@@ -350,13 +358,14 @@ void ChatWindow::showMessages(const QList<IncomingLine>& lines) {
     const bool wasIdle = waiting_.empty();
     for (const IncomingLine& line : lines)
         waiting_.push_back({line});
-    // Batches that come while lines wait join the queue: the next slice takes them in.
-    if (wasIdle)
+    // Batches that come while lines wait join the queue: the next slice takes them in. So do
+    // those that come in the same turn of the event loop as a slice that used its whole share.
+    if (wasIdle && !(takeInScheduled_ && sliceSpentTurn_))
         takeInWaiting(kSliceBudgetMs);
 }
 
 void ChatWindow::scheduleTakeIn() {
-    if (takeInScheduled_ || waiting_.empty())
+    if (takeInScheduled_)
         return;
     takeInScheduled_ = true;
     // Queued behind what the window already has to do: input and painting come first.
@@ -387,6 +396,7 @@ void ChatWindow::takeInWaiting(qint64 budgetMs) {
             ShowMessage(next.line.message, next.line.friendInTree);
         }
     } while (!waiting_.empty() && (budgetMs < 0 || clock.elapsed() < budgetMs));
+    sliceSpentTurn_ = budgetMs >= 0 && clock.elapsed() >= budgetMs;
     sliceLogs_ = nullptr;
     for (auto file = logs.cbegin(); file != logs.cend(); ++file) {
         const ChatLogWrite written = AppendLogLine(file.key(), file.value().join(u"\r\n"));
@@ -407,7 +417,7 @@ void ChatWindow::showMessagesMayBeMissing(ContactId friendId) {
     notice.line.message.conversation = friendId;
     const bool wasIdle = waiting_.empty();
     waiting_.push_back(std::move(notice));
-    if (wasIdle)
+    if (wasIdle && !(takeInScheduled_ && sliceSpentTurn_))
         takeInWaiting(kSliceBudgetMs);
 }
 

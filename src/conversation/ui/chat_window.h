@@ -179,6 +179,7 @@ private:
     };
     std::deque<Waiting> waiting_;
     bool takeInScheduled_ = false;
+    bool sliceSpentTurn_ = false; // the last slice took its whole time
     // While a slice of lines is taken in: the log blocks per file, written at its end, and
     // whether the window is to draw the user's eye once the slice is done.
     QHash<QString, QStringList>* sliceLogs_ = nullptr;
