@@ -333,10 +333,11 @@ void SessionEngine::afterFirstBuddyList(const BuddyList& lines) {
 
     const QString homePage = state_.HomePage.get();
     const bool replay = replayHistory_;
+    // Decided here, where the settings live; the worker only posts.
+    const StatusPosts posts = promoContext_ ? SignInStatusPosts(*promoContext_) : StatusPosts{};
     runSessionWorker(
-        [this, contacts, homePage, replay] {
-            if (promoContext_)
-                PostSignInStatus(*promoContext_);
+        [this, contacts, homePage, replay, posts] {
+            MakeStatusPosts(http_, state_, strings_, posts);
             if (!replay)
                 return;
             // The replay names other people's lines as the contact list shows them, escaped
@@ -436,10 +437,9 @@ void SessionEngine::signOut() {
     // The sign-out status goes out while the long poll is still held, as the service's page
     // did; then every request of the session ends.
     runWorker(
-        [this] {
+        [this, posts = promoContext_ ? SignOutStatusPosts(*promoContext_) : StatusPosts{}] {
             const HttpLayer::OutlastStopping statusOnTheWayOut;
-            if (promoContext_)
-                PostSignOutStatus(*promoContext_);
+            MakeStatusPosts(http_, state_, strings_, posts);
         },
         [this] {
             InterruptSessionWork(http_);
@@ -486,9 +486,9 @@ void SessionEngine::clearHistory(ContactId with, QObject* context, std::function
 
 void SessionEngine::checkForUpdate(QObject* context,
                                    std::function<void(StartupCheck::UpdateAnswer, QString)> done) {
-    // What a check that broke down leaves: no download to offer.
+    // What a check that broke down leaves.
     auto answer =
-        std::make_shared<StartupCheck::UpdateAnswer>(StartupCheck::UpdateAnswer::NoNewVersion);
+        std::make_shared<StartupCheck::UpdateAnswer>(StartupCheck::UpdateAnswer::CheckFailed);
     runWorker([this, answer] { *answer = startupCheck_.CheckForUpdate(); },
               [this, done = forContext(context, std::move(done)), answer] {
                   done(*answer, startupCheck_.remoteVersion());
@@ -522,8 +522,11 @@ void SessionEngine::sendToMany(BulkJob job, QObject* context, BulkReports report
 }
 
 void SessionEngine::postChattingStatus(int tabCount) {
-    if (promoContext_ && phase_ == Phase::Live)
-        runWorker([this, tabCount] { PostChattingStatus(*promoContext_, tabCount); });
+    if (!promoContext_ || phase_ != Phase::Live)
+        return;
+    const StatusPosts posts = ChattingStatusPosts(*promoContext_, tabCount);
+    if (posts.status)
+        runWorker([this, posts] { MakeStatusPosts(http_, state_, strings_, posts); });
 }
 
 } // namespace quillo

@@ -200,6 +200,8 @@ QString DefaultLanguageText(LanguageKey key) {
         return u"%d friends are offline"_s;
     case LanguageKey::msgSummaryAlsoOffline:
         return u"%s, %d offline"_s;
+    case LanguageKey::msgUpdateCheckFail:
+        return u"The check for a new version got no answer. Please try again later."_s;
     }
     return {};
 }

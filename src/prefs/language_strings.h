@@ -84,7 +84,8 @@ namespace quillo {
     X(msgSummaryOnline)                                                                            \
     X(msgSummaryOneOffline)                                                                        \
     X(msgSummaryOffline)                                                                           \
-    X(msgSummaryAlsoOffline)
+    X(msgSummaryAlsoOffline)                                                                       \
+    X(msgUpdateCheckFail)
 
 enum class LanguageKey : int {
 #define QUILLO_LANGUAGE_KEY_ENUMERATOR(name) name,
@@ -94,7 +95,7 @@ enum class LanguageKey : int {
 
 // The keys every language file has always carried, pnClearHistory the last of them.
 inline constexpr int kOriginalLanguageKeyCount = 55;
-inline constexpr int kLanguageKeyCount = 69;
+inline constexpr int kLanguageKeyCount = 70;
 #define QUILLO_LANGUAGE_KEY_COUNT_ONE(name) +1
 static_assert(0 QUILLO_LANGUAGE_KEYS(QUILLO_LANGUAGE_KEY_COUNT_ONE) == kLanguageKeyCount);
 #undef QUILLO_LANGUAGE_KEY_COUNT_ONE

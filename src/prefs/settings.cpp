@@ -321,14 +321,15 @@ StoreResult<WindowSize> LoadMainWindowSize(SettingsStore& store) {
 }
 
 QSize ChatWindowSizeRule(WindowSize stored, QSize screen) {
-    return {stored.Width != 0 ? stored.Width : screen.width() / 2 - 20,
-            stored.Height != 0 ? stored.Height : screen.height() / 2 + 10};
+    // A size of zero or less (a damaged or hand-edited entry) counts as not stored.
+    return {stored.Width > 0 ? stored.Width : screen.width() / 2 - 20,
+            stored.Height > 0 ? stored.Height : screen.height() / 2 + 10};
 }
 
 MainWindowPlacement MainWindowPlacementRule(WindowSize stored, QRect screen) {
     MainWindowPlacement placement;
-    const int width = stored.Width != 0 ? stored.Width : 350;
-    if (stored.Height != 0) {
+    const int width = stored.Width > 0 ? stored.Width : 350;
+    if (stored.Height > 0) {
         placement.size = {width, stored.Height};
         return placement;
     }

@@ -112,7 +112,8 @@ StoreResult<WindowSize> LoadChatWindowSize(SettingsStore& store);
 StoreResult<WindowSize> LoadMainWindowSize(SettingsStore& store);
 
 // The chat window's size from the stored one (zeros when it is not to be remembered): a missing
-// width is half the screen width minus 20, a missing height half the screen height plus 10.
+// width is half the screen width minus 20, a missing height half the screen height plus 10. A
+// stored value of zero or less counts as missing, here and for the main window.
 QSize ChatWindowSizeRule(WindowSize stored, QSize screen);
 
 struct MainWindowPlacement {
@@ -127,8 +128,8 @@ struct MainWindowPlacement {
 MainWindowPlacement MainWindowPlacementRule(WindowSize stored, QRect screen);
 
 // The rules above on the sizes the store holds, read only when the matching Remember flag is
-// on. A size that cannot be read counts as not stored. screen: the whole screen, not its
-// work area.
+// on. A size that cannot be read counts as not stored. screen: the part of the screen that
+// windows may take, without the desktop's panels.
 QSize ChatWindowSizeFor(SettingsStore& store, const Settings& settings, QSize screen);
 MainWindowPlacement MainWindowPlacementFor(SettingsStore& store, const Settings& settings,
                                            QRect screen);

@@ -9,18 +9,6 @@
 
 namespace quillo {
 
-namespace {
-
-QString statusText(const PromoContext& c, LanguageKey key) {
-    return c.strings.format(key, {DecodeUnicodeEscapes(c.state.FullName.get())});
-}
-
-void postStatus(PromoContext& c, LanguageKey key) {
-    PostToProfile(c.http, c.state, c.state.UserId.get(), statusText(c, key)); // result not used
-}
-
-} // namespace
-
 void AskStatusConsent(PromoContext& c, const QString& email,
                       const std::function<bool(const QString& question)>& askUser) {
     const StoreResult<bool> first = ReadAccountConsent(c.store, email, c.settings);
@@ -32,29 +20,44 @@ void AskStatusConsent(PromoContext& c, const QString& email,
     WriteAccountConsent(c.store, email, yes);
 }
 
-void PostSignInStatus(PromoContext& c) {
+StatusPosts SignInStatusPosts(PromoContext& c) {
+    StatusPosts posts;
     const QString email = c.state.Email.get();
     c.promo.PostedToday = WasStatusPostedToday(c.store, email).value();
     if (c.settings.ShowStatus && !c.promo.PostedToday) {
-        postStatus(c, LanguageKey::msgLoginStatus);
-        if (c.promo.FirstAccountUse)
-            ShareLink(c.http, c.state, QString::fromLatin1(build::kMakerWebSite));
-        // The day is marked whatever the posts did, so a failing post is not retried all day.
+        posts.status = LanguageKey::msgLoginStatus;
+        posts.shareLink = c.promo.FirstAccountUse;
         MarkStatusPostedToday(c.store, email);
     }
     c.promo.ChattingPosted = false;
+    return posts;
 }
 
-void PostSignOutStatus(PromoContext& c) {
+StatusPosts SignOutStatusPosts(const PromoContext& c) {
+    StatusPosts posts;
     if (c.settings.ShowStatus && !c.promo.PostedToday)
-        postStatus(c, LanguageKey::msgLogoutStatus);
+        posts.status = LanguageKey::msgLogoutStatus;
+    return posts;
 }
 
-void PostChattingStatus(PromoContext& c, int tabCount) {
+StatusPosts ChattingStatusPosts(PromoContext& c, int tabCount) {
+    StatusPosts posts;
     if (tabCount != 4 || !c.settings.ShowStatus || c.promo.ChattingPosted)
-        return;
-    postStatus(c, LanguageKey::msgChattingStatus);
+        return posts;
+    posts.status = LanguageKey::msgChattingStatus;
     c.promo.ChattingPosted = true;
+    return posts;
+}
+
+void MakeStatusPosts(HttpLayer& http, SessionState& state, const LanguageStrings& strings,
+                     const StatusPosts& posts) {
+    if (posts.status) {
+        const QString text =
+            strings.format(*posts.status, {DecodeUnicodeEscapes(state.FullName.get())});
+        PostToProfile(http, state, state.UserId.get(), text); // result not used
+    }
+    if (posts.shareLink)
+        ShareLink(http, state, QString::fromLatin1(build::kMakerWebSite));
 }
 
 } // namespace quillo

@@ -4,12 +4,16 @@
 // "chatting with 4 friends" status. The decisions live here; the question is asked by the
 // front end (askUser) and the posts go through the social requests.
 //
-// Thread: the front end's thread (the consent and the store); the posts block their caller, so
-// a front end may run PostSignInStatus and friends on a worker.
+// Thread: the decisions read and write the settings and their store, on the thread that owns
+// them (the engine's). The posts block their caller and touch no settings, so an owner decides on
+// its own thread and hands the StatusPosts to a worker (MakeStatusPosts).
 
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <optional>
+
+#include "prefs/language_strings.h"
 
 namespace quillo {
 
@@ -41,11 +45,35 @@ struct PromoContext {
 void AskStatusConsent(PromoContext& c, const QString& email,
                       const std::function<bool(const QString& question)>& askUser);
 
-// At the first buddy list of a session.
-void PostSignInStatus(PromoContext& c);
+// The posts of one moment, as decided: nothing, a status, and the link share.
+struct StatusPosts {
+    std::optional<LanguageKey> status;
+    bool shareLink = false;
+};
+
+// At the first buddy list of a session. The day counts as posted from here on, whatever the posts
+// then do, so a failing post is not retried all day.
+StatusPosts SignInStatusPosts(PromoContext& c);
 // When the user signs out, before the sign-out request.
-void PostSignOutStatus(PromoContext& c);
-// When the user sends from a conversation tab; tabCount: open conversation tabs.
-void PostChattingStatus(PromoContext& c, int tabCount);
+StatusPosts SignOutStatusPosts(const PromoContext& c);
+// When the user sends from a conversation tab; tabCount: open conversation tabs. At most once a
+// session.
+StatusPosts ChattingStatusPosts(PromoContext& c, int tabCount);
+
+// Makes the posts decided, with the name and id of the session in state; blocks until they are
+// answered. Any thread.
+void MakeStatusPosts(HttpLayer& http, SessionState& state, const LanguageStrings& strings,
+                     const StatusPosts& posts);
+
+// A decision and its posts in one go, on the thread that owns the settings.
+inline void PostSignInStatus(PromoContext& c) {
+    MakeStatusPosts(c.http, c.state, c.strings, SignInStatusPosts(c));
+}
+inline void PostSignOutStatus(PromoContext& c) {
+    MakeStatusPosts(c.http, c.state, c.strings, SignOutStatusPosts(c));
+}
+inline void PostChattingStatus(PromoContext& c, int tabCount) {
+    MakeStatusPosts(c.http, c.state, c.strings, ChattingStatusPosts(c, tabCount));
+}
 
 } // namespace quillo

@@ -79,6 +79,8 @@ bool StartupCheck::run() {
 
 StartupCheck::UpdateAnswer StartupCheck::CheckForUpdate() {
     remoteVersion_.set(FetchRemoteVersion());
+    if (remoteVersion_.get().isEmpty())
+        return UpdateAnswer::CheckFailed;
     return IsNewerVersion(remoteVersion_.get()) ? UpdateAnswer::NewVersion
                                                 : UpdateAnswer::NoNewVersion;
 }

@@ -37,7 +37,8 @@ public:
     // The maker's version text, trimmed, when it looks like a version; empty otherwise.
     QString FetchRemoteVersion() const;
 
-    enum class UpdateAnswer { NewVersion, NoNewVersion };
+    // CheckFailed: no version came back (no answer, or not a version), so nothing is known.
+    enum class UpdateAnswer { NewVersion, NoNewVersion, CheckFailed };
     // The Help menu's check: fetches again and says whether to offer the download page.
     UpdateAnswer CheckForUpdate();
 

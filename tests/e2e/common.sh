@@ -95,11 +95,15 @@ start_program() {
 # The main window is the program's window that is not the 467 x 313 splash.
 main_window() {
     local id
+    local size
+    # The splash (467x313) and the presence notices (a strip under 100 pixels high) carry the
+    # program's name too.
     for id in $(xdotool search --onlyvisible --name '^Quillo for Facebook$' 2>/dev/null); do
-        if ! xdotool getwindowgeometry "$id" | grep -q 'Geometry: 467x313'; then
-            echo "$id"
-            return 0
-        fi
+        size="$(xdotool getwindowgeometry "$id" | sed -n 's/.*Geometry: //p')"
+        [ "$size" = 467x313 ] && continue
+        [ "${size#*x}" -lt 100 ] 2>/dev/null && continue
+        echo "$id"
+        return 0
     done
     return 1
 }

@@ -559,6 +559,7 @@ TEST(WindowSizeRules, ChatWindow) {
         {{0, 0}, {1280, 1024}, {620, 522}},
         {{0, 300}, {1025, 769}, {492, 300}}, // integer halves
         {{700, 0}, {1025, 769}, {700, 394}},
+        {{-640, -1}, {1280, 1024}, {620, 522}}, // a damaged entry is no size
     };
     for (const auto& c : cases)
         EXPECT_EQ(ChatWindowSizeRule(c.stored, c.screen), c.expected);
@@ -575,6 +576,7 @@ TEST(WindowSizeRules, MainWindowDocksRightWithoutAStoredHeight) {
         {{0, 0}, {0, 0, 1280, 1024}, {{350, 924}, true, {930, 70}}},
         {{400, 0}, {0, 0, 1280, 1024}, {{400, 924}, true, {880, 70}}},
         {{0, 0}, {1280, 0, 1920, 1080}, {{350, 980}, true, {2850, 70}}}, // a second screen
+        {{-5, -700}, {0, 0, 1280, 1024}, {{350, 924}, true, {930, 70}}}, // a damaged entry
     };
     for (const auto& c : cases) {
         const MainWindowPlacement got = MainWindowPlacementRule(c.stored, c.screen);

@@ -164,5 +164,6 @@ TEST_F(StartupCheckTest, AFetchThatThrowsFailsTheCheckAndTheOutcomeIsStillReport
     EXPECT_TRUE(ip_.get().isEmpty());
     EXPECT_EQ(reports, QList<int>{0});
     EXPECT_TRUE(check.FetchRemoteVersion().isEmpty());
-    EXPECT_EQ(check.CheckForUpdate(), StartupCheck::UpdateAnswer::NoNewVersion);
+    EXPECT_EQ(check.CheckForUpdate(), StartupCheck::UpdateAnswer::CheckFailed)
+        << "a check without an answer is not \"no new version\"";
 }

@@ -243,12 +243,7 @@ void Messenger::createChatWindow() {
 }
 
 void Messenger::applyChatWindowSizeRule() {
-    // Half the screen unless a remembered size says otherwise; a zero stands for "not set".
-    const QRect screen = screenArea();
-    const WindowSize size =
-        settings_.RememberWindowSize ? LoadChatWindowSize(*store_).value() : WindowSize{};
-    chatWindow_->resize(size.Width > 0 ? size.Width : screen.width() / 2 - 20,
-                        size.Height > 0 ? size.Height : screen.height() / 2 + 10);
+    chatWindow_->resize(ChatWindowSizeFor(*store_, settings_, screenArea().size()));
 }
 
 void Messenger::connectChatWindow() {
@@ -401,11 +396,19 @@ void Messenger::checkForUpdate() {
                         strings_.text(LanguageKey::msgPleasewait), mainWindow_);
     engine_.checkForUpdate(updateCheck_, [this](StartupCheck::UpdateAnswer answer, const QString&) {
         delete updateCheck_.data();
-        if (answer == StartupCheck::UpdateAnswer::NewVersion) {
+        switch (answer) {
+        case StartupCheck::UpdateAnswer::NewVersion:
             inform(mainWindow_, WithSingleLineBreaks(strings_.text(LanguageKey::msgNewVersion)));
             openMakerPage(QStringLiteral("/download"));
-        } else {
+            return;
+        case StartupCheck::UpdateAnswer::NoNewVersion:
             inform(mainWindow_, strings_.text(LanguageKey::msgNoNewVersion));
+            return;
+        case StartupCheck::UpdateAnswer::CheckFailed:
+            // Not "no new version": nothing is known, and the person may try again.
+            inform(mainWindow_, strings_.text(LanguageKey::msgUpdateCheckFail),
+                   QMessageBox::Warning);
+            return;
         }
     });
 }

@@ -105,12 +105,15 @@ TEST_F(ProgramBoxesTest, CheckForUpdateShowsItIsAtWorkUntilTheAnswer) {
     const struct {
         const char* what;
         QJsonArray rules;
+        LanguageKey answer;
     } cases[] = {
         {"a slow answer",
-         {QJsonObject{{"path", "/version.htm"}, {"action", "delay"}, {"ms", 1500}}}},
+         {QJsonObject{{"path", "/version.htm"}, {"action", "delay"}, {"ms", 1500}}},
+         LanguageKey::msgNoNewVersion},
         {"a slow failure",
          {QJsonObject{{"path", "/version.htm"}, {"action", "delay"}, {"ms", 1500}},
-          QJsonObject{{"path", "/version.htm"}, {"action", "status"}, {"status", 503}}}},
+          QJsonObject{{"path", "/version.htm"}, {"action", "status"}, {"status", 503}}},
+         LanguageKey::msgUpdateCheckFail},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -141,7 +144,7 @@ TEST_F(ProgramBoxesTest, CheckForUpdateShowsItIsAtWorkUntilTheAnswer) {
 
         ASSERT_TRUE(runUntil([&] { return !boxes_.isEmpty(); }));
         const SeenBox& answer = boxes_.first();
-        EXPECT_EQ(answer.text, strings.text(LanguageKey::msgNoNewVersion));
+        EXPECT_EQ(answer.text, strings.text(c.answer));
         EXPECT_FALSE(answer.busyPointer) << "the answer shows under a busy pointer";
         EXPECT_TRUE(answer.commandEnabled);
         EXPECT_EQ(answer.commandText, caption);
