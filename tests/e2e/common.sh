@@ -67,13 +67,13 @@ count() { requests "path=$1" | grep -c "\"path\": *\"$1\"" || true; }
 polling() { requests "" | grep -q '/x/0/true/'; }
 
 # The screen: a virtual display, a window manager and a tray host. The first free display from
-# E2E_DISPLAY (default 90) on.
+# E2E_DISPLAY (default 90) on, E2E_SCREEN pixels (default 1280x800).
 start_screen() {
     local display="${E2E_DISPLAY:-90}"
     while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
         display=$((display + 1))
     done
-    Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$display" -screen 0 "${E2E_SCREEN:-1280x800}x24" -nolisten tcp >/dev/null 2>&1 &
     pids+=($!)
     export DISPLAY=":$display"
     wait_for 100 xdpyinfo || fail "no virtual display"

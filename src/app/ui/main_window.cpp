@@ -63,7 +63,7 @@ QWidget* MainWindow::buildLoginPage() {
     auto* column = new QVBoxLayout(form);
     column->setContentsMargins(18, 18, 18, 18);
     auto* picture = named(new QLabel(form), "Image1");
-    picture->setPixmap(LoginPicture());
+    picture->setPixmap(LoginPicture(picture->devicePixelRatioF()));
     picture->setAlignment(Qt::AlignCenter);
     column->addWidget(picture);
     lblLoginError_ = named(new QLabel(form), "lblLoginError");
@@ -134,7 +134,7 @@ QWidget* MainWindow::buildLoginPage() {
     auto* panelColumn = new QVBoxLayout(panel1_);
     panelColumn->setContentsMargins(18, 60, 18, 18);
     auto* busy = named(new QLabel(panel1_), "Image2");
-    busy->setPixmap(BusyPicture());
+    busy->setPixmap(BusyPicture(busy->devicePixelRatioF()));
     busy->setAlignment(Qt::AlignCenter);
     panelColumn->addWidget(busy);
     btnCancel = named(new QPushButton(QStringLiteral("Cancel"), panel1_), "btnCancel");
@@ -159,7 +159,7 @@ QWidget* MainWindow::buildContactPage() {
     profileImg_ = named(new QLabel(header), "profileImg");
     profileImg_->setFixedSize(kUserPictureSize);
     profileImg_->setScaledContents(true);
-    profileImg_->setPixmap(DefaultUserPicture());
+    profileImg_->setPixmap(DefaultUserPicture(profileImg_->devicePixelRatioF()));
     headerRow->addWidget(profileImg_);
     auto* nameColumn = new QVBoxLayout;
     userName_ = named(new QLabel(header), "Label1");

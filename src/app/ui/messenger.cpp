@@ -46,11 +46,11 @@ namespace quillo {
 
 namespace {
 
-// A banner's bytes as a picture the strip can show, at most the strip's height; null when they
-// are not one. Runs on the banner worker.
-QVariant decodeBanner(const QByteArray& bytes, const QByteArray& format) {
-    const QImage picture =
-        DecodePicture(bytes, QSize(kLargestPictureSide, MainWindow::kBannerHeight), format);
+// A banner's bytes as a picture the strip can show, at most the strip's height in the screen's
+// pixels (ratio); null when they are not one. Runs on the banner worker.
+QVariant decodeBanner(const QByteArray& bytes, const QByteArray& format, qreal ratio) {
+    const int height = qRound(MainWindow::kBannerHeight * ratio);
+    const QImage picture = DecodePicture(bytes, QSize(kLargestPictureSide, height), format);
     return picture.isNull() ? QVariant() : QVariant::fromValue(picture);
 }
 
@@ -107,7 +107,11 @@ void Messenger::start() {
     engine_.setAutoUpdate(settings_.AutoUpdate);
     engine_.setReplayHistory(settings_.ShowLastMsg);
     engine_.enablePromotion(*store_, settings_);
-    engine_.enableBanners(&decodeBanner);
+    // The strip fits a taller banner to its height at the screen's pixels (MainWindow).
+    engine_.enableBanners(
+        [ratio = qApp->devicePixelRatio()](const QByteArray& bytes, const QByteArray& format) {
+            return decodeBanner(bytes, format, ratio);
+        });
     engine_.enablePictures(&DecodeShownPicture);
     createChatWindow();
     if (!startsInTray())

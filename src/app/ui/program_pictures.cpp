@@ -16,18 +16,21 @@ const QColor kPaleBlue(0xd8, 0xdf, 0xea);
 
 // The program's mark, the application icon, at the size of box.
 void drawMark(QPainter& painter, const QRect& box) {
-    painter.drawPixmap(box, DrawApplicationIcon().pixmap(box.size()));
+    // At the pixels of the picture drawn on, not the application's.
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    painter.drawPixmap(box, DrawApplicationIcon().pixmap(box.size(), ratio));
 }
 
 } // namespace
 
-QPixmap SplashPicture() {
-    QPixmap picture(467, 313);
+QPixmap SplashPicture(qreal ratio) {
+    const QSize size(467, 313);
+    QPixmap picture = TransparentPixmap(size, ratio);
     QPainter painter(&picture);
-    QLinearGradient sky(0, 0, 0, 313);
+    QLinearGradient sky(0, 0, 0, size.height());
     sky.setColorAt(0, kLightBlue);
     sky.setColorAt(1, kDeepBlue);
-    painter.fillRect(picture.rect(), sky);
+    painter.fillRect(QRect(QPoint(0, 0), size), sky);
     drawMark(painter, QRect(40, 70, 120, 120));
     QFont title(QStringLiteral("DejaVu Sans"));
     title.setBold(true);
@@ -53,8 +56,8 @@ QPixmap SplashPicture() {
     return picture;
 }
 
-QPixmap LoginPicture() {
-    QPixmap picture = TransparentPixmap(QSize(200, 72));
+QPixmap LoginPicture(qreal ratio) {
+    QPixmap picture = TransparentPixmap(QSize(200, 72), ratio);
     QPainter painter(&picture);
     drawMark(painter, QRect(4, 6, 60, 60));
     QFont title(QStringLiteral("DejaVu Sans"));
@@ -72,8 +75,8 @@ QPixmap LoginPicture() {
     return picture;
 }
 
-QPixmap BusyPicture() {
-    QPixmap picture = TransparentPixmap(QSize(48, 48));
+QPixmap BusyPicture(qreal ratio) {
+    QPixmap picture = TransparentPixmap(QSize(48, 48), ratio);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
@@ -91,8 +94,8 @@ QPixmap BusyPicture() {
     return picture;
 }
 
-QPixmap DefaultUserPicture() {
-    QPixmap picture(50, 50);
+QPixmap DefaultUserPicture(qreal ratio) {
+    QPixmap picture = TransparentPixmap(QSize(50, 50), ratio);
     picture.fill(kPaleBlue);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);

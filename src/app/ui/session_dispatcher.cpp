@@ -250,8 +250,10 @@ void SessionDispatcher::onSignedOut() {
 }
 
 void SessionDispatcher::onPicture(const QString& url) {
-    // Decoded on a picture worker at the size shown; only the small result comes here.
-    engine_.fetchPicture(url, MainWindow::kUserPictureSize, this, [this](const QVariant& picture) {
+    // Decoded on a picture worker at the size shown, in the screen's pixels; only the small
+    // result comes here.
+    const QSize size = MainWindow::kUserPictureSize * window_.devicePixelRatioF();
+    engine_.fetchPicture(url, size, this, [this](const QVariant& picture) {
         const QImage shown = picture.value<QImage>();
         if (!shown.isNull())
             window_.setUserPicture(QPixmap::fromImage(shown));

@@ -19,7 +19,7 @@ SplashScreen::SplashScreen(QWidget* parent)
     setFixedSize(467, 313);
     picture_ = new QLabel(this);
     picture_->setObjectName(QStringLiteral("Image1"));
-    picture_->setPixmap(SplashPicture());
+    picture_->setPixmap(SplashPicture(devicePixelRatioF()));
     picture_->setGeometry(rect());
     lbstatus_ = new QLabel(QStringLiteral("Checking for new version..."), this);
     lbstatus_->setObjectName(QStringLiteral("lbstatus"));
@@ -38,7 +38,7 @@ QString SplashScreen::status() const {
 
 void SplashScreen::showEvent(QShowEvent* event) {
     if (picture_->pixmap().isNull())
-        picture_->setPixmap(SplashPicture());
+        picture_->setPixmap(SplashPicture(devicePixelRatioF()));
     QWidget::showEvent(event);
 }
 

@@ -50,6 +50,11 @@ void BuddyTreeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const BuddyNodeLook look = LookOfBuddyNode(KindOf(index), hideOffline_, selected, palette);
 
     painter->save();
+    const qreal ratio = painter->device()->devicePixelRatioF();
+    if (ratio != imagesRatio_) {
+        images_ = DrawBuddyTreeImages(ratio);
+        imagesRatio_ = ratio;
+    }
     const QRect iconRect = IconRect(opt.rect);
     const int icon =
         index.data(kBuddyIconRole).isValid() ? index.data(kBuddyIconRole).toInt() : kIconNone;

@@ -36,7 +36,9 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
-    QList<QImage> images_;
+    // Drawn again when the tree paints at another device pixel ratio (another screen).
+    mutable QList<QImage> images_;
+    mutable qreal imagesRatio_ = 1;
     bool hideOffline_ = false;
 };
 

@@ -6,14 +6,16 @@
 namespace quillo {
 namespace {
 
-QImage blank() {
-    QImage image(kBuddyIconSize, kBuddyIconSize, QImage::Format_ARGB32_Premultiplied);
+QImage blank(qreal ratio) {
+    const QSize pixels = QSize(kBuddyIconSize, kBuddyIconSize) * ratio;
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
     return image;
 }
 
-QImage dot(const QColor& fill) {
-    QImage image = blank();
+QImage dot(qreal ratio, const QColor& fill) {
+    QImage image = blank(ratio);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(fill.darker(160), 1.0));
@@ -22,8 +24,8 @@ QImage dot(const QColor& fill) {
     return image;
 }
 
-QImage triangle(const QPolygonF& corners, const QColor& outline, const QBrush& fill) {
-    QImage image = blank();
+QImage triangle(qreal ratio, const QPolygonF& corners, const QColor& outline, const QBrush& fill) {
+    QImage image = blank(ratio);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(outline, 1.0));
@@ -37,13 +39,13 @@ const QPolygonF kDown{QPointF(1.5, 3.5), QPointF(10.5, 3.5), QPointF(6.0, 9.5)};
 
 } // namespace
 
-QList<QImage> DrawBuddyTreeImages() {
+QList<QImage> DrawBuddyTreeImages(qreal ratio) {
     const QColor outline(0x40, 0x40, 0x40);
     const QColor grey(0x80, 0x80, 0x80);
     return {
-        dot(QColor(0x2e, 0xb8, 0x2e)),          dot(QColor(0xd9, 0x30, 0x30)),
-        triangle(kRight, outline, Qt::NoBrush), triangle(kDown, outline, Qt::NoBrush),
-        triangle(kRight, grey, grey),
+        dot(ratio, QColor(0x2e, 0xb8, 0x2e)),          dot(ratio, QColor(0xd9, 0x30, 0x30)),
+        triangle(ratio, kRight, outline, Qt::NoBrush), triangle(ratio, kDown, outline, Qt::NoBrush),
+        triangle(ratio, kRight, grey, grey),
     };
 }
 

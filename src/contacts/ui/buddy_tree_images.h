@@ -19,7 +19,8 @@ enum BuddyIcon : int {
 inline constexpr int kBuddyIconSize = 12;
 inline constexpr int kBuddyIconCount = 5;
 
-// The five pictures by index. Needs no QGuiApplication (images, not pixmaps).
-QList<QImage> DrawBuddyTreeImages();
+// The five pictures by index, kBuddyIconSize in the tree's units drawn at its device pixel ratio
+// (ratio times the pixels, marked with it). Needs no QGuiApplication (images, not pixmaps).
+QList<QImage> DrawBuddyTreeImages(qreal ratio = 1);
 
 } // namespace quillo

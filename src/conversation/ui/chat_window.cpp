@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
-#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
@@ -33,6 +32,7 @@
 #include "conversation/ui/conversation_view.h"
 #include "conversation/ui/emoticon_picker.h"
 #include "conversation/ui/link_label.h"
+#include "conversation/ui/tab_images.h"
 #include "platform/ui/placement.h"
 #include "platform/ui/plain_text.h"
 #include "prefs/language_strings.h"
@@ -52,31 +52,6 @@ constexpr qint64 kSliceBudgetMs = 3;
 // A name as the service escapes it, decoded.
 QString plainName(const QString& escaped) {
     return DecodeCharacterReferences(DecodeUnicodeEscapes(escaped));
-}
-
-QIcon tabImageIcon(TabImage image) {
-    QPixmap picture(9, 9);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    switch (image) {
-    case TabImage::Online:
-        painter.setBrush(QColor(0x2E, 0xB8, 0x2E));
-        painter.drawEllipse(QRectF(0.5, 0.5, 8, 8));
-        break;
-    case TabImage::Unread:
-        painter.setBrush(QColor(0x2E, 0xB8, 0x2E));
-        painter.drawEllipse(QRectF(0.5, 0.5, 8, 8));
-        painter.setBrush(QColor(0xFF, 0xD7, 0x00));
-        painter.drawEllipse(QRectF(2.5, 2.5, 4, 4));
-        break;
-    case TabImage::Offline:
-        painter.setBrush(QColor(0xD0, 0x20, 0x20));
-        painter.drawEllipse(QRectF(0.5, 0.5, 8, 8));
-        break;
-    }
-    return QIcon(picture);
 }
 
 QIcon emoticonButtonIcon(const QString& emoticonFolderUrl) {
@@ -251,7 +226,8 @@ void ChatWindow::setTabImage(ChatTab* tab, TabImage image) {
     if (tab->image() == image)
         return; // as for the caption: the row is laid out only on a change
     tab->setImage(image);
-    pages_->setTabIcon(pages_->indexOf(tab), tabImageIcon(image));
+    pages_->setTabIcon(pages_->indexOf(tab),
+                       QIcon(DrawTabImage(image, pages_->devicePixelRatioF())));
 }
 
 ChatTab* ChatWindow::OpenConversationTab(ContactId id, const QString& statusText) {
@@ -264,7 +240,7 @@ ChatTab* ChatWindow::OpenConversationTab(ContactId id, const QString& statusText
     tab->placeInTabChain(pages_->tabBar());
     const bool online = statusText.contains(strings_.text(LanguageKey::msgOnlinenotify));
     tab->setImage(online ? TabImage::Online : TabImage::Offline);
-    pages_->setTabIcon(index, tabImageIcon(tab->image()));
+    pages_->setTabIcon(index, QIcon(DrawTabImage(tab->image(), pages_->devicePixelRatioF())));
     connectTab(tab);
     loadPicture(tab);
     return tab;
@@ -282,7 +258,8 @@ void ChatWindow::connectTab(ChatTab* tab) {
 
 void ChatWindow::loadPicture(ChatTab* tab) {
     // Decoded on a worker at the size the tab shows it; only the small result comes here.
-    session_.fetchFriendPicture(tab->friendId(), tab->pictureSize(), tab,
+    // At the screen's pixels: the picture fills its place sharply on a screen scaled by 2.
+    session_.fetchFriendPicture(tab->friendId(), tab->pictureSize() * tab->devicePixelRatioF(), tab,
                                 [tab](const QImage& picture) {
                                     if (!picture.isNull())
                                         tab->setPicture(QPixmap::fromImage(picture));

@@ -54,7 +54,7 @@ AboutBox::AboutBox(const LanguageStrings& strings, const LanguageFile& file, QWi
 
     auto* logo = Named(new QLabel(panel), "ProgramIcon", QRect(8, 8, 233, 65));
     logo->setScaledContents(true);
-    logo->setPixmap(DrawProgramLogo(logo->size()));
+    logo->setPixmap(DrawProgramLogo(logo->size(), logo->devicePixelRatioF()));
 
     QLabel* product =
         TextLabel(panel, "ProductName", QStringLiteral("Quillo for Facebook"), QPoint(16, 80));

@@ -38,9 +38,9 @@ void DrawBadge(QPainter& painter, const QRectF& box) {
 
 } // namespace
 
-QPixmap DrawTrayPicture(TrayState state) {
+QPixmap DrawTrayPicture(TrayState state, qreal ratio) {
     const int side = kTrayPictureSize;
-    QPixmap pixmap = TransparentPixmap(QSize(side, side));
+    QPixmap pixmap = TransparentPixmap(QSize(side, side), ratio);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     if (state == TrayState::Online) {
@@ -50,6 +50,14 @@ QPixmap DrawTrayPicture(TrayState state) {
         DrawBadge(painter, QRectF(8.5, 8.5, 7, 7));
     }
     return pixmap;
+}
+
+QIcon DrawTrayIcon(TrayState state) {
+    // The tray host asks for the size it docks at; the icon picks the pixels that match.
+    QIcon icon;
+    icon.addPixmap(DrawTrayPicture(state, 1));
+    icon.addPixmap(DrawTrayPicture(state, 2));
+    return icon;
 }
 
 QIcon DrawApplicationIcon() {
@@ -65,8 +73,8 @@ QIcon DrawApplicationIcon() {
     return icon;
 }
 
-QPixmap DrawProgramLogo(QSize size) {
-    QPixmap pixmap = TransparentPixmap(size);
+QPixmap DrawProgramLogo(QSize size, qreal ratio) {
+    QPixmap pixmap = TransparentPixmap(size, ratio);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal side = size.height() * 0.9;
@@ -93,8 +101,21 @@ QPixmap DrawProgramLogo(QSize size) {
     return pixmap;
 }
 
-QPixmap TransparentPixmap(QSize size) {
-    QPixmap pixmap(size);
+QPixmap DrawCloseBox(qreal ratio) {
+    constexpr int side = 8;
+    QPixmap cross = TransparentPixmap(QSize(side, side), ratio);
+    QPainter painter(&cross);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::white, 1.5));
+    painter.drawLine(QPointF(1, 1), QPointF(side - 1, side - 1));
+    painter.drawLine(QPointF(1, side - 1), QPointF(side - 1, 1));
+    return cross;
+}
+
+QPixmap TransparentPixmap(QSize size, qreal ratio) {
+    // A painter on it draws in size's units; the ratio turns them into the pixels.
+    QPixmap pixmap(size * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     return pixmap;
 }

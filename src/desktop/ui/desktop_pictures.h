@@ -1,6 +1,11 @@
 #pragma once
 // The program's own pictures, drawn at run time so that no picture file has to travel with the
-// program: the two tray pictures, the application icon and the logo of the about box.
+// program: the two tray pictures, the application icon, the logo of the about box and the
+// notices' close box.
+//
+// A picture for one widget is drawn at that widget's device pixel ratio (ratio): ratio times
+// the pixels, marked with the ratio, so that it stays sharp on a screen scaled by 2 and takes
+// the same room as at 1.
 //
 // Main thread only, and only once a QGuiApplication exists (pixmaps need one).
 
@@ -19,15 +24,21 @@ enum class TrayState : int {
 inline constexpr int kTrayPictureSize = 16;
 
 // The 16 by 16 tray picture of state.
-QPixmap DrawTrayPicture(TrayState state);
+QPixmap DrawTrayPicture(TrayState state, qreal ratio = 1);
+
+// The tray picture of state at 1 and at 2, for a tray on any screen.
+QIcon DrawTrayIcon(TrayState state);
 
 // The application icon, in the sizes window managers and task bars ask for.
 QIcon DrawApplicationIcon();
 
 // The program's logo, filling size: the icon followed by the product name.
-QPixmap DrawProgramLogo(QSize size);
+QPixmap DrawProgramLogo(QSize size, qreal ratio = 1);
 
-// An empty picture of size to draw on.
-QPixmap TransparentPixmap(QSize size);
+// The white cross of a notice's close box, 8 by 8.
+QPixmap DrawCloseBox(qreal ratio);
+
+// An empty picture of size (in the widget's units) to draw on at ratio.
+QPixmap TransparentPixmap(QSize size, qreal ratio = 1);
 
 } // namespace quillo

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "desktop/ui/desktop_pictures.h"
 #include "platform/ui/plain_text.h"
 
 namespace quillo {
@@ -25,20 +26,6 @@ constexpr int kCloseBoxSide = 14;
 
 QRect InTextArea(QRect place) {
     return place.translated(0, NotifyDialog::kCaptionHeight);
-}
-
-// A small white cross, drawn rather than taken from a font, which may have no such letter.
-QIcon CloseBoxIcon() {
-    constexpr int side = 8;
-    QPixmap cross(side, side);
-    cross.fill(Qt::transparent);
-    QPainter painter(&cross);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::white, 1.5));
-    painter.drawLine(QPointF(1, 1), QPointF(side - 1, side - 1));
-    painter.drawLine(QPointF(1, side - 1), QPointF(side - 1, 1));
-    painter.end();
-    return QIcon(cross);
 }
 
 QFont NoticeFont(NotifyDialog::Look look) {
@@ -99,7 +86,8 @@ NotifyDialog::NotifyDialog(const QString& text, Look look, std::chrono::millisec
     closeBox_ = new QToolButton(this);
     closeBox_->setObjectName(QStringLiteral("closeBox"));
     closeBox_->setAccessibleName(QStringLiteral("Close"));
-    closeBox_->setIcon(CloseBoxIcon());
+    // A small white cross, drawn rather than taken from a font, which may have no such letter.
+    closeBox_->setIcon(QIcon(DrawCloseBox(devicePixelRatioF())));
     closeBox_->setIconSize(QSize(8, 8));
     closeBox_->setAutoRaise(true);
     closeBox_->setFocusPolicy(Qt::NoFocus);

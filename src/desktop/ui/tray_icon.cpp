@@ -59,7 +59,7 @@ void TrayIcon::hide() {
 
 void TrayIcon::SetTrayState(TrayState state) {
     state_ = state;
-    icon_->setIcon(QIcon(DrawTrayPicture(state)));
+    icon_->setIcon(DrawTrayIcon(state));
     if (state == TrayState::Offline)
         signOut_->setEnabled(false);
 }
