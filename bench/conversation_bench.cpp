@@ -210,8 +210,12 @@ void WorstMessage(benchmark::State& state) {
         view.resize(560, 360);
         view.show();
         view.appendBlock(
-            MessageViewBlock(kOtherPartyColor, QStringLiteral("Zo\\u00eb"), QString(),
-                             ViewMessageBodyHtml(text, emoticonFolderUrl(), LanguageStrings())),
+            MessageViewBlock(
+                kOtherPartyColor, QStringLiteral("Zo\\u00eb"), QString(),
+                ViewMessageBodyHtml(text, emoticonFolderUrl(),
+                                    [](qsizetype hidden) {
+                                        return QStringLiteral("[%1 more characters]").arg(hidden);
+                                    })),
             true);
         settle(view);
         view.repaint();

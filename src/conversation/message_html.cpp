@@ -55,12 +55,11 @@ QString MessageBodyHtml(const QString& text, const QString& folderUrl) {
 }
 
 QString ViewMessageBodyHtml(const QString& text, const QString& folderUrl,
-                            const LanguageStrings& strings) {
+                            const CutNotice& cutNotice) {
     const ShownMessage shown = ShownMessageText(text);
     QString html = MessageBodyHtml(shown.text, folderUrl);
     if (shown.hiddenCharacters > 0) {
-        html += QStringLiteral("<Br><i>") +
-                EscapeForView(MessageCutNotice(strings, shown.hiddenCharacters)) +
+        html += QStringLiteral("<Br><i>") + EscapeForView(cutNotice(shown.hiddenCharacters)) +
                 QStringLiteral("</i>");
     }
     return html;

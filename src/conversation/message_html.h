@@ -5,10 +5,9 @@
 // elements are <B>, <U>, <Br> and the emoticon pictures of the emoticon folder.
 
 #include <QString>
+#include <functional>
 
 namespace quillo {
-
-class LanguageStrings;
 
 // Plain text safe inside an element: "&", "<" and ">" as references, every line break (LF, CR,
 // or a pair of them) as "<Br>", and an unpaired surrogate as U+FFFD, which every encoding of
@@ -19,11 +18,15 @@ QString EscapeForView(const QString& text);
 // still ends in its space), emoticons applied with the pictures in `folderUrl`, markers shown.
 QString MessageBodyHtml(const QString& text, const QString& folderUrl);
 
+// The words that follow a message cut for the view, given how many characters only the log has
+// (the caller's language).
+using CutNotice = std::function<QString(qsizetype hiddenCharacters)>;
+
 // MessageBodyHtml of what the view shows of a message: a text beyond kLongestShownMessage
-// characters is cut there and followed by a line that says so, in the language of strings (the
-// log gets MessageBodyHtml of the whole text).
+// characters is cut there and followed by a line of cutNotice's words (the log gets
+// MessageBodyHtml of the whole text).
 QString ViewMessageBodyHtml(const QString& text, const QString& folderUrl,
-                            const LanguageStrings& strings);
+                            const CutNotice& cutNotice);
 
 // A received body in the service's escaped form, as DecodeReceivedText reads it.
 QString ReceivedMessageHtml(const QString& escaped, const QString& folderUrl);

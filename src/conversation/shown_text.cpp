@@ -1,7 +1,5 @@
 #include "conversation/shown_text.h"
 
-#include "prefs/language_strings.h"
-
 #include <algorithm>
 
 namespace quillo {
@@ -90,10 +88,6 @@ ShownMessage ShownMessageText(const QString& text) {
     if (kept == text.size())
         return {text, 0};
     return {text.first(kept), text.size() - kept};
-}
-
-QString MessageCutNotice(const LanguageStrings& strings, qsizetype hiddenCharacters) {
-    return strings.format(LanguageKey::msgMessageCut, {QString::number(hiddenCharacters)});
 }
 
 } // namespace quillo

@@ -11,8 +11,6 @@
 
 namespace quillo {
 
-class LanguageStrings;
-
 // Longer than any real name: a longer name is shown cut to this many characters, the last of
 // them an ellipsis.
 inline constexpr qsizetype kLongestShownName = 100;
@@ -41,8 +39,5 @@ struct ShownMessage {
     qsizetype hiddenCharacters = 0; // how many characters are only in the log
 };
 ShownMessage ShownMessageText(const QString& text);
-
-// The line that follows a cut message in the view, in the language of strings.
-QString MessageCutNotice(const LanguageStrings& strings, qsizetype hiddenCharacters);
 
 } // namespace quillo

@@ -5,7 +5,6 @@
 #include "conversation/emoticons.h"
 #include "conversation/message_html.h"
 #include "conversation/shown_text.h"
-#include "prefs/language_strings.h"
 #include "support/text_cases.h"
 
 using namespace quillo;
@@ -65,9 +64,11 @@ TEST(ShownMessage, IsWholeUpToItsLimitAndCutBeyondWithALineThatSaysSo) {
     const ShownMessage shown = ShownMessageText(longer);
     EXPECT_EQ(shown.text, whole);
     EXPECT_EQ(shown.hiddenCharacters, 4);
-    const LanguageStrings english;
-    const QString html = ViewMessageBodyHtml(longer, QStringLiteral("file:///e"), english);
-    EXPECT_TRUE(html.contains(QStringLiteral("4 more characters")));
+    const CutNotice cutNotice = [](qsizetype hidden) {
+        return QStringLiteral("[%1 more characters]").arg(hidden);
+    };
+    const QString html = ViewMessageBodyHtml(longer, QStringLiteral("file:///e"), cutNotice);
+    EXPECT_TRUE(html.contains(QStringLiteral("[4 more characters]")));
     EXPECT_FALSE(html.contains(QStringLiteral("tail")));
 
     // Lines count too, each LF, CR or pair of them one break.
@@ -78,7 +79,7 @@ TEST(ShownMessage, IsWholeUpToItsLimitAndCutBeyondWithALineThatSaysSo) {
     const QString justEnough = repeated(QStringLiteral("y\n"), kMostShownLines - 1) + u'y';
     EXPECT_EQ(ShownMessageText(justEnough).hiddenCharacters, 0);
 
-    EXPECT_EQ(ViewMessageBodyHtml(QStringLiteral("hi"), QStringLiteral("file:///e"), english),
+    EXPECT_EQ(ViewMessageBodyHtml(QStringLiteral("hi"), QStringLiteral("file:///e"), cutNotice),
               MessageBodyHtml(QStringLiteral("hi"), QStringLiteral("file:///e")));
 }
 

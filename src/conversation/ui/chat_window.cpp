@@ -303,7 +303,11 @@ void ChatWindow::AppendMessage(ChatTab* tab, const QString& escapedName, const Q
     }
     tab->view()->appendBlock(
         MessageViewBlock(colour, escapedName, timeStamp,
-                         ViewMessageBodyHtml(text, emoticonFolderUrl_, strings_)),
+                         ViewMessageBodyHtml(text, emoticonFolderUrl_,
+                                             [this](qsizetype hidden) {
+                                                 return strings_.format(LanguageKey::msgMessageCut,
+                                                                        {QString::number(hidden)});
+                                             })),
         scroll);
     if (quiet || settings_.DisableChatLog)
         return;
