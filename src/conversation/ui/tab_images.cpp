@@ -13,14 +13,13 @@ QPixmap DrawTabImage(TabImage image, qreal ratio) {
     painter.setPen(Qt::NoPen);
     switch (image) {
     case TabImage::Online:
-        painter.setBrush(QColor(0x2E, 0xB8, 0x2E));
-        painter.drawEllipse(QRectF(0.5, 0.5, 8, 8));
-        break;
     case TabImage::Unread:
         painter.setBrush(QColor(0x2E, 0xB8, 0x2E));
         painter.drawEllipse(QRectF(0.5, 0.5, 8, 8));
-        painter.setBrush(QColor(0xFF, 0xD7, 0x00));
-        painter.drawEllipse(QRectF(2.5, 2.5, 4, 4));
+        if (image == TabImage::Unread) {
+            painter.setBrush(QColor(0xFF, 0xD7, 0x00)); // the yellow heart of an unread tab
+            painter.drawEllipse(QRectF(2.5, 2.5, 4, 4));
+        }
         break;
     case TabImage::Offline:
         painter.setBrush(QColor(0xD0, 0x20, 0x20));

@@ -22,27 +22,13 @@
 #include "prefs/settings.h"
 #include "support/keyboard_walk.h"
 #include "support/qt_printers.h"
+#include "support/quiet_chat_session.h"
 #include "support/temp_home.h"
 
 using namespace quillo;
 
 namespace {
 
-const ContactId kMe(100001);
-
-class QuietSession final : public ChatSession {
-public:
-    QString ownEscapedName() const override { return QStringLiteral("Al"); }
-    ContactId ownId() const override { return kMe; }
-    bool historyLoading() const override { return false; }
-    bool sessionEnding() const override { return false; }
-    void sendMessage(ContactId to, const QString& markup) override { sent.append({to, markup}); }
-    void postChattingStatus(int) override {}
-    void clearHistory(ContactId) override {}
-    void fetchFriendPicture(ContactId, QSize, QObject*, std::function<void(QImage)>) override {}
-
-    QList<QPair<ContactId, QString>> sent;
-};
 
 class ChatWindowKeys : public ::testing::Test {
 protected:
@@ -69,7 +55,7 @@ protected:
     test::TempHome home_;
     LanguageStrings strings_;
     Settings settings_;
-    QuietSession session_;
+    test::QuietChatSession session_;
     ChatWindow window_;
 };
 

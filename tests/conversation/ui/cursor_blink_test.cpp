@@ -21,6 +21,7 @@
 #include "platform/ui/cursor_blink_timeout.h"
 #include "prefs/language_strings.h"
 #include "prefs/settings.h"
+#include "support/quiet_chat_session.h"
 #include "support/temp_home.h"
 
 using namespace quillo;
@@ -32,20 +33,7 @@ constexpr int kFlashTime = 40; // a blink timer event every 20 ms
 constexpr auto kIdleTime = 400ms;
 constexpr int kLook = 150; // ms of watching for blinks
 
-const ContactId kMe(100001);
 const ContactId kZoe(4242);
-
-class QuietSession final : public ChatSession {
-public:
-    QString ownEscapedName() const override { return QStringLiteral("Al"); }
-    ContactId ownId() const override { return kMe; }
-    bool historyLoading() const override { return false; }
-    bool sessionEnding() const override { return false; }
-    void sendMessage(ContactId, const QString&) override {}
-    void postChattingStatus(int) override {}
-    void clearHistory(ContactId) override {}
-    void fetchFriendPicture(ContactId, QSize, QObject*, std::function<void(QImage)>) override {}
-};
 
 // Counts the timer events of a widget and everything inside it: a text input's blink timer
 // belongs to the input or to its text control, a child object.
@@ -134,7 +122,7 @@ protected:
     test::TempHome home_;
     LanguageStrings strings_;
     Settings settings_;
-    QuietSession session_;
+    test::QuietChatSession session_;
     std::unique_ptr<CursorBlinkTimeout> timeout_;
     std::unique_ptr<QWidget> window_;
     TimerEvents timers_;
