@@ -29,7 +29,6 @@ using namespace quillo;
 
 namespace {
 
-
 class ChatWindowKeys : public ::testing::Test {
 protected:
     ChatWindowKeys()
